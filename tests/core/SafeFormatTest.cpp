@@ -5,10 +5,15 @@
 #include <cstdint>
 #include <limits>
 #include <locale>
+#include <type_traits>
 #include <vector>
 
 namespace vantrel {
 namespace {
+
+// A bool, or a pointer that would turn into one, is a caller mistake.
+static_assert(!std::is_constructible_v<FormatArg, bool>);
+static_assert(!std::is_constructible_v<FormatArg, int*>);
 
 template <class... A>
 std::string Formatted(std::string_view pattern, A&&... args) {
