@@ -258,8 +258,10 @@ Result<std::optional<std::string>> EditProfileBytes(std::string_view original, c
     const bool utf8 = HasUtf8Bom(original);
     std::string_view body = utf8 ? original.substr(kUtf8Bom.size()) : original;
     auto encode = [&](const std::string& text) -> Result<std::string> {
-        if (utf8) return text;
-        return Utf8ToGbk(text);
+        if (!utf8) return Utf8ToGbk(text);
+        std::string checked, error;
+        if (!DecodeLine(text, true, checked, error)) return Error{error};
+        return text;
     };
 
     const auto raw = SplitLines(body);

@@ -189,6 +189,8 @@ TEST_F(ProfileWrite, BomFileGetsUtf8AndLineEndsFollowTheFile) {
     folder.write("Bank.ini", "\xEF\xBB\xBF[s]\na=1\n");
     ASSERT_TRUE(WriteProfileString(file(), "s", "b", "😀"));
     EXPECT_EQ(bytes(), "\xEF\xBB\xBF[s]\na=1\nb=😀\n");
+    EXPECT_FALSE(WriteProfileString(file(), "s", "c", "bad \xFF"));
+    EXPECT_EQ(bytes(), "\xEF\xBB\xBF[s]\na=1\nb=😀\n");
 }
 
 TEST_F(ProfileWrite, ValuesReadBackExactlyAsWritten) {
