@@ -1,0 +1,97 @@
+#include "common/AppPaths.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
+namespace vantrel {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kDelimiter = '\\';
+bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
+
+std::string Utf8FromWide(const std::wstring& wide) {
+    if (wide.empty()) return {};
+    int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
+    if (needed > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), needed, nullptr, nullptr);
+    return out;
+}
+
+std::string ExecutableFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
+    }
+    return Utf8FromWide(std::filesystem::path(buffer).parent_path().wstring());
+}
+#else
+constexpr char kDelimiter = '/';
+bool IsDelimiter(char c) { return c == '/'; }
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.parent_path().string();
+}
+#endif
+
+std::string WithDelimiter(std::string folder) {
+    if (folder.empty()) folder = ".";
+    if (!IsDelimiter(folder.back())) folder += kDelimiter;
+    return folder;
+}
+
+}  // namespace
+
+std::filesystem::path PathFromUtf8(const std::string& utf8) {
+#ifdef _WIN32
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return std::filesystem::path(utf8);
+#endif
+}
+
+std::string AppPath() {
+    if (const char* overridden = std::getenv("VANTREL_APP_PATH"); overridden && *overridden)
+        return WithDelimiter(overridden);
+    static const std::string executableFolder = WithDelimiter(ExecutableFolder());
+    return executableFolder;
+}
+
+std::string LogPath() {
+    return AppPath() + "logs" + kDelimiter;
+}
+
+std::string BankIniPath() {
+    return AppPath() + "Bank.ini";
+}
+
+Status EnsureFolder(const std::string& folder) {
+    auto path = PathFromUtf8(folder);
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return Status::success();
+    std::filesystem::create_directories(path, ec);
+    if (ec) return Error{"cannot create the folder " + folder + ": " + ec.message()};
+    if (!std::filesystem::is_directory(path, ec))
+        return Error{"cannot create the folder " + folder + ": a file of that name is in the way"};
+    return Status::success();
+}
+
+}  // namespace vantrel

@@ -1,0 +1,12 @@
+#pragma once
+#include <string_view>
+
+namespace vantrel {
+
+// Appends "yyyy-mm-dd  hh:mm:ss  text" and a line end to the day's error log,
+// LogPath() + "yyyymmdd.log", creating the logs folder when missing. Line
+// breaks inside the text become blanks, so one call is one line. Throws
+// std::runtime_error when the folder or the file cannot be written.
+void WriteErrorLog(std::string_view text);
+
+}  // namespace vantrel

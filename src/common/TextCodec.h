@@ -1,0 +1,35 @@
+#pragma once
+// Conversion between the program's UTF-8 text and the GBK code page (Windows
+// code page 936, 0x80 = euro sign) used on the wire, in Bank.ini, in logs and
+// in export files. A character GBK cannot hold is an error, never a "?".
+#include "common/Result.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// Fails on invalid UTF-8 or a character outside GBK, naming its byte position.
+Result<std::string> Utf8ToGbk(std::string_view utf8);
+
+// Fails on a byte sequence that is not a GBK character, naming its position.
+Result<std::string> GbkToUtf8(std::string_view gbk);
+
+// For log files only: like Utf8ToGbk, but never fails. A character outside
+// GBK is written as \u{XXXX} and an invalid UTF-8 byte as \x{HH}, so a log
+// line is never lost and nothing is silently replaced.
+std::string Utf8ToGbkEscaped(std::string_view utf8);
+
+// One decoded UTF-8 sequence.
+struct Utf8CodePoint {
+    char32_t value = 0;
+    std::size_t length = 0;
+};
+
+// Strict decoding of the sequence starting at `pos` (no overlong forms, no
+// surrogates, nothing above U+10FFFF); none for an invalid or cut sequence.
+std::optional<Utf8CodePoint> DecodeUtf8At(std::string_view text, std::size_t pos);
+
+}  // namespace vantrel
