@@ -99,10 +99,12 @@ Result<std::vector<Token>> Tokenize(std::string_view s) {
                                                    : Tok::Name;
             i = j;
         } else {
-            std::string shown = static_cast<unsigned char>(c) < 0x20
-                                    ? "control character " + std::to_string(static_cast<int>(c))
-                                    : "'" + std::string(1, c) + "'";
-            return SyntaxError("unexpected " + shown, i);
+            std::string shown = "unexpected ";
+            if (static_cast<unsigned char>(c) < 0x20)
+                shown.append("control character ").append(std::to_string(static_cast<int>(c)));
+            else
+                shown.append(1, '\'').append(1, c).append(1, '\'');
+            return SyntaxError(shown, i);
         }
         tokens.push_back(std::move(t));
     }

@@ -341,7 +341,6 @@ Status MemoryTable::setIndex(std::string_view name) {
         if (wanted < 0) return Error{"no index named \"" + std::string(name) + "\""};
     }
     if (wanted != active_) {
-        ensureView();  // so that the cursor knows its record
         active_ = wanted;
         invalidateView();
         notify(TableChange::Rows);
@@ -358,7 +357,6 @@ Status MemoryTable::deleteIndex(std::string_view name) {
     if (position < active_) {
         --active_;
     } else if (position == active_) {
-        ensureView();
         active_ = -1;
         invalidateView();
         notify(TableChange::Rows);
@@ -368,7 +366,6 @@ Status MemoryTable::deleteIndex(std::string_view name) {
 
 void MemoryTable::deleteIndexes() {
     bool hadActive = active_ >= 0;
-    if (hadActive) ensureView();
     indexes_.clear();
     active_ = -1;
     if (hadActive) {
