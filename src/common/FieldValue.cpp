@@ -8,16 +8,9 @@
 namespace vantrel {
 namespace {
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view TrimBlanks(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 // Checks [+-]?(d+(.d*)?|.d+)([eE][+-]?d+)? and returns the text without a
 // leading '+', which from_chars does not take.
@@ -47,7 +40,7 @@ std::optional<std::string_view> NumberSyntax(std::string_view s, bool allowExpon
 }
 
 std::optional<double> ReadDouble(std::string_view text, bool allowExponent) {
-    auto body = NumberSyntax(TrimBlanks(text), allowExponent);
+    auto body = NumberSyntax(TrimView(text), allowExponent);
     if (!body) return std::nullopt;
     double value = 0;
     auto [end, ec] = std::from_chars(body->data(), body->data() + body->size(), value);
@@ -63,20 +56,6 @@ Error ConversionError(FieldType type, const std::string& text) {
 }
 
 }  // namespace
-
-int CompareNoCase(std::string_view a, std::string_view b) {
-    std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        auto x = static_cast<unsigned char>(Fold(a[i]));
-        auto y = static_cast<unsigned char>(Fold(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && CompareNoCase(a, b) == 0;
-}
 
 std::optional<double> ReadDecimal(std::string_view text) { return ReadDouble(text, false); }
 
@@ -94,7 +73,7 @@ std::string FormatDate(DateValue date) {
 }
 
 std::optional<DateValue> ParseDate(std::string_view text) {
-    text = TrimBlanks(text);
+    text = TrimView(text);
     std::string digits;
     if (text.size() == 10 && (text[4] == '-' || text[4] == '/') && text[7] == text[4]) {
         digits.append(text.substr(0, 4)).append(text.substr(5, 2)).append(text.substr(8, 2));
@@ -128,7 +107,7 @@ Result<FieldValue> FieldValue::FromText(FieldType type, std::string text) {
     case FieldType::Text:
         return FieldValue(std::move(text));
     case FieldType::Integer: {
-        std::string_view body = TrimBlanks(text);
+        std::string_view body = TrimView(text);
         if (body.empty()) return FieldValue();
         if (body.size() > 1 && body.front() == '+' && IsDigit(body[1])) body.remove_prefix(1);
         std::int64_t value = 0;
@@ -139,13 +118,13 @@ Result<FieldValue> FieldValue::FromText(FieldType type, std::string text) {
         return FieldValue(value);
     }
     case FieldType::Float: {
-        if (TrimBlanks(text).empty()) return FieldValue();
+        if (TrimView(text).empty()) return FieldValue();
         auto value = ReadDouble(text, true);
         if (!value) return ConversionError(type, text);
         return FieldValue(*value);
     }
     case FieldType::Date: {
-        if (TrimBlanks(text).empty()) return FieldValue();
+        if (TrimView(text).empty()) return FieldValue();
         auto date = ParseDate(text);
         if (!date) return ConversionError(type, text);
         return FieldValue(*date);

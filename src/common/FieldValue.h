@@ -2,6 +2,7 @@
 // One cell of an in-memory table: null or a value of its field's type, plus
 // the text conversions and orderings the table, its indexes and filters share.
 #include "common/Result.h"
+#include "common/TextUtil.h"
 
 #include <compare>
 #include <cstdint>
@@ -60,11 +61,6 @@ public:
 private:
     Storage value_;
 };
-
-// ASCII case folding only: the other letters of UTF-8 text (Chinese names)
-// have no case, and bytes then compare in code-point order.
-int CompareNoCase(std::string_view a, std::string_view b);
-bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Reads plain decimal text ("-12", "3.50", ".5", blanks around allowed) as a
 // number; anything else (exponents, hex, "inf", trailing text) is not one.

@@ -3,16 +3,6 @@
 #include <algorithm>
 
 namespace vantrel {
-namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
-}  // namespace
-
 // ---- fields
 
 int MemoryTable::fieldIndex(std::string_view name) const {
@@ -335,9 +325,9 @@ Status MemoryTable::addIndex(std::string name, std::string_view fieldList, bool 
 
 Status MemoryTable::setIndex(std::string_view name) {
     int wanted = -1;
-    if (!Trim(name).empty()) {
+    if (!TrimView(name).empty()) {
         for (std::size_t i = 0; i < indexes_.size() && wanted < 0; ++i)
-            if (EqualsNoCase(indexes_[i].name(), Trim(name))) wanted = static_cast<int>(i);
+            if (EqualsNoCase(indexes_[i].name(), TrimView(name))) wanted = static_cast<int>(i);
         if (wanted < 0) return Error{"no index named \"" + std::string(name) + "\""};
     }
     if (wanted != active_) {
@@ -392,7 +382,7 @@ std::vector<std::string> MemoryTable::indexNames() const {
 // ---- filter
 
 Status MemoryTable::setFilter(std::string_view expression) {
-    if (Trim(expression).empty()) {
+    if (TrimView(expression).empty()) {
         filter_.reset();
         filterText_.clear();
         filtered_ = false;

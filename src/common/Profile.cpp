@@ -39,14 +39,14 @@ std::optional<int64_t> ParseSigned(std::string_view text, int base) {
 }  // namespace
 
 std::optional<int32_t> ParseProfileInteger(std::string_view text) {
-    auto value = ParseSigned(Trim(text), 10);
+    auto value = ParseSigned(TrimView(text), 10);
     if (!value || *value < std::numeric_limits<int32_t>::min() || *value > std::numeric_limits<int32_t>::max())
         return std::nullopt;
     return static_cast<int32_t>(*value);
 }
 
 std::optional<int64_t> ParseProfileGridInteger(std::string_view text) {
-    text = Trim(text);
+    text = TrimView(text);
     std::string_view sign;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         sign = text.substr(0, 1);
@@ -114,7 +114,7 @@ Profile Profile::Parse(std::string_view bytes) {
             // Repeated headers of one name continue the same section.
             current.reset();
             for (std::size_t i = 0; i < profile.sections_.size() && !current; ++i)
-                if (EqualsIgnoreAsciiCase(profile.sections_[i].name, line.name)) current = i;
+                if (EqualsNoCase(profile.sections_[i].name, line.name)) current = i;
             if (!current) {
                 current = profile.sections_.size();
                 profile.sections_.push_back({line.name, {}});
@@ -133,18 +133,18 @@ Profile Profile::Parse(std::string_view bytes) {
 }
 
 const Profile::Section* Profile::find(std::string_view section) const {
-    section = Trim(section);
+    section = TrimView(section);
     for (const auto& candidate : sections_)
-        if (EqualsIgnoreAsciiCase(candidate.name, section)) return &candidate;
+        if (EqualsNoCase(candidate.name, section)) return &candidate;
     return nullptr;
 }
 
 std::optional<std::string> Profile::value(std::string_view section, std::string_view key) const {
     const Section* found = find(section);
     if (!found) return std::nullopt;
-    key = Trim(key);
+    key = TrimView(key);
     for (const auto& entry : found->entries)
-        if (entry.hasEquals && EqualsIgnoreAsciiCase(entry.key, key)) return entry.value;
+        if (entry.hasEquals && EqualsNoCase(entry.key, key)) return entry.value;
     return std::nullopt;
 }
 
@@ -251,8 +251,8 @@ Status CheckNames(const ProfileEdit& edit, std::string_view section, std::string
 }  // namespace
 
 Result<std::optional<std::string>> EditProfileBytes(std::string_view original, const ProfileEdit& edit) {
-    const auto section = Trim(edit.section);
-    const auto key = Trim(edit.key);
+    const auto section = TrimView(edit.section);
+    const auto key = TrimView(edit.key);
     if (auto checked = CheckNames(edit, section, key); !checked) return Error{checked.error()};
 
     const bool utf8 = HasUtf8Bom(original);
@@ -291,13 +291,13 @@ Result<std::optional<std::string>> EditProfileBytes(std::string_view original, c
     if (lineEnd.empty()) lineEnd = "\r\n";
 
     auto inMatchingSection = [&](std::size_t i) {
-        return analysed[i].inSection && EqualsIgnoreAsciiCase(analysed[i].sectionName, section);
+        return analysed[i].inSection && EqualsNoCase(analysed[i].sectionName, section);
     };
     auto isHeader = [&](std::size_t i) { return analysed[i].parsed.kind == LineKind::Section; };
     auto isKeyLine = [&](std::size_t i) {
         const auto& parsed = analysed[i].parsed;
         return inMatchingSection(i) && parsed.kind == LineKind::Entry && parsed.hasEquals &&
-               EqualsIgnoreAsciiCase(parsed.name, key);
+               EqualsNoCase(parsed.name, key);
     };
     auto assemble = [&]() {
         std::string out = utf8 ? std::string(kUtf8Bom) : std::string();

@@ -24,25 +24,10 @@ bool HasUtf8Bom(std::string_view bytes) {
     return bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom;
 }
 
-std::string_view Trim(std::string_view text) {
-    auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 ParsedLine ClassifyLine(std::string_view line) {
     ParsedLine parsed;
-    auto text = Trim(line);
+    auto text = TrimView(line);
     parsed.text = std::string(text);
     if (text.empty()) {
         parsed.kind = LineKind::Blank;
@@ -52,7 +37,7 @@ ParsedLine ClassifyLine(std::string_view line) {
         // "[name]"; anything after the "]" is ignored, a missing "]" tolerated.
         parsed.kind = LineKind::Section;
         auto close = text.find(']');
-        parsed.name = std::string(Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
+        parsed.name = std::string(TrimView(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
     } else {
         parsed.kind = LineKind::Entry;
         auto equals = text.find('=');
@@ -60,8 +45,8 @@ ParsedLine ClassifyLine(std::string_view line) {
             parsed.value = parsed.text;
         } else {
             parsed.hasEquals = true;
-            parsed.name = std::string(Trim(text.substr(0, equals)));
-            auto value = Trim(text.substr(equals + 1));
+            parsed.name = std::string(TrimView(text.substr(0, equals)));
+            auto value = TrimView(text.substr(equals + 1));
             if (value.size() >= 2 && value.front() == value.back() &&
                 (value.front() == '"' || value.front() == '\''))
                 value = value.substr(1, value.size() - 2);

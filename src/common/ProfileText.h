@@ -1,6 +1,7 @@
 #pragma once
 // The line grammar of Bank.ini, shared by the reader (Profile) and the
 // writer, so both see the same sections and keys in the same file.
+#include "common/TextUtil.h"
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +38,5 @@ ParsedLine ClassifyLine(std::string_view line);
 // on failure returns false and a reason in `error`.
 bool DecodeLine(std::string_view bytes, bool utf8, std::string& text, std::string& error);
 
-std::string_view Trim(std::string_view text);
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 }  // namespace vantrel::profile_text

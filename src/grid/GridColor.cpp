@@ -55,7 +55,7 @@ constexpr std::array kNamedColors{
 }  // namespace
 
 Result<int32_t> ParseGridColor(std::string_view text) {
-    const auto trimmed = profile_text::Trim(text);
+    const auto trimmed = TrimView(text);
     if (auto number = ParseProfileGridInteger(trimmed)) {
         if (*number >= INT32_MIN && *number <= INT32_MAX) return static_cast<int32_t>(*number);
         // Unsigned hexadecimal such as $FF00000F names the same 32-bit colour.
@@ -64,7 +64,7 @@ Result<int32_t> ParseGridColor(std::string_view text) {
         return Error{"the colour \"" + std::string(text) + "\" is out of range"};
     }
     for (const auto& named : kNamedColors)
-        if (profile_text::EqualsIgnoreAsciiCase(named.name, trimmed)) return static_cast<int32_t>(named.value);
+        if (EqualsNoCase(named.name, trimmed)) return static_cast<int32_t>(named.value);
     return Error{"\"" + std::string(text) + "\" is neither a colour number nor a colour name"};
 }
 
