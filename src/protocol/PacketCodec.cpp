@@ -1,6 +1,7 @@
 #include "protocol/PacketCodec.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace vantrel {
@@ -221,6 +222,9 @@ std::vector<std::string> SplitBody(std::string_view body) {
 
 std::string GetItem(std::string_view body, int row, std::size_t columns, int column) {
     if (row < 1 || column < 0) return {};
+    const auto rowIndex = static_cast<std::size_t>(row - 1);
+    if (columns != 0 && rowIndex > (SIZE_MAX - static_cast<std::size_t>(column)) / columns)
+        return {};
     const std::size_t index =
         static_cast<std::size_t>(column) + columns * static_cast<std::size_t>(row - 1);
     auto items = SplitBody(body);
