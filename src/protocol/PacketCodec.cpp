@@ -42,10 +42,14 @@ void Put(std::string& header, std::size_t offset, std::size_t width, std::string
     header.replace(offset, std::min(width, text.size()), text.substr(0, width));
 }
 
-Status CheckItem(std::string_view item, std::string_view what) {
+// The first separator byte in item, or nullptr.
+const char* FindSeparator(std::string_view item) {
     auto bad = std::find_if(item.begin(), item.end(), IsSeparatorByte);
-    if (bad == item.end()) return Status::success();
-    return Error{std::string(what) + " contains the byte " + SeparatorName(*bad) +
+    return bad == item.end() ? nullptr : &*bad;
+}
+
+Error SeparatorError(std::string_view what, char bad) {
+    return Error{std::string(what) + " contains the byte " + SeparatorName(bad) +
                  ", which the frame uses as a separator"};
 }
 
@@ -66,10 +70,10 @@ Result<std::string> BuildRequestBody(const std::vector<Field>& fields) {
                      " fields; a frame can describe at most 255"};
     std::string body;
     for (const auto& [name, value] : fields) {
-        if (auto s = CheckItem(name, "The name of field \"" + Printable(name) + "\""); !s)
-            return Error{s.error()};
-        if (auto s = CheckItem(value, "The value of field \"" + Printable(name) + "\""); !s)
-            return Error{s.error()};
+        if (const char* bad = FindSeparator(name))
+            return SeparatorError("The name of field \"" + Printable(name) + "\"", *bad);
+        if (const char* bad = FindSeparator(value))
+            return SeparatorError("The value of field \"" + Printable(name) + "\"", *bad);
         body += name;
         body += kItemSeparator;
     }
@@ -237,7 +241,8 @@ Result<std::string> JoinItems(const std::vector<std::string>& items) {
     std::string out;
     out.reserve(size);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (auto s = CheckItem(items[i], "Item " + std::to_string(i)); !s) return Error{s.error()};
+        if (const char* bad = FindSeparator(items[i]))
+            return SeparatorError("Item " + std::to_string(i), *bad);
         out += items[i];
         out += kItemSeparator;
     }
