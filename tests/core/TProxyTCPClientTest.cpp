@@ -5,9 +5,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -18,7 +20,8 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 
 // A server on 127.0.0.1 (never another address) that runs one script per
-// accepted connection on its own thread.
+// accepted connection, in the order the scripts were given, each on its own
+// thread.
 class LoopbackServer {
 public:
     using Script = std::function<void(asio::ip::tcp::socket&)>;
@@ -34,7 +37,7 @@ public:
         stopping_ = true;
         release_.set_value();
         // Wake accepts that no client came for, so a failed test cannot hang.
-        while (waiting_ > 0) {
+        while (pending_ > 0) {
             asio::ip::tcp::socket wake(io_);
             asio::error_code ec;
             wake.connect(acceptor_.local_endpoint(), ec);
@@ -45,16 +48,22 @@ public:
 
     int port() const { return acceptor_.local_endpoint().port(); }
 
-    // Accepts the next connection and runs script on it; the socket stays
-    // open until the script returns, then until the server is destroyed if
-    // holdOpen is set.
+    // Accepts a connection for script; the socket stays open until the
+    // script returns, then until the server is destroyed if holdOpen is set.
     void serve(Script script, bool holdOpen = false) {
-        threads_.emplace_back([this, script = std::move(script), holdOpen] {
+        const int ticket = tickets_++;
+        ++pending_;
+        threads_.emplace_back([this, ticket, script = std::move(script), holdOpen] {
             asio::ip::tcp::socket socket(io_);
             asio::error_code ec;
-            ++waiting_;
-            acceptor_.accept(socket, ec);
-            --waiting_;
+            {
+                std::unique_lock lock(turnMutex_);
+                turnChanged_.wait(lock, [&] { return turn_ == ticket; });
+                acceptor_.accept(socket, ec);
+                ++turn_;
+                --pending_;
+            }
+            turnChanged_.notify_all();
             if (ec || stopping_) return;
             try {
                 script(socket);
@@ -71,7 +80,11 @@ private:
     std::promise<void> release_;
     std::shared_future<void> released_ = release_.get_future().share();
     std::vector<std::thread> threads_;
-    std::atomic<int> waiting_{0};
+    std::mutex turnMutex_;
+    std::condition_variable turnChanged_;
+    int tickets_ = 0;
+    int turn_ = 0;
+    std::atomic<int> pending_{0};
     std::atomic<bool> stopping_{false};
 };
 
