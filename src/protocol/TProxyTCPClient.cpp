@@ -35,10 +35,9 @@ bool TProxyTCPClient::runUntil(const bool& done, std::chrono::milliseconds limit
     }
     const auto deadline = Clock::now() + limit;
     while (!done) {
-        if (io_.run_one_until(deadline) == 0) {
-            if (Clock::now() >= deadline) return false;
-            io_.restart();
-        }
+        // Zero handlers run: either the deadline passed or nothing is left
+        // to wait for (stopped); neither will change by looping.
+        if (io_.run_one_until(deadline) == 0) return done;
     }
     return true;
 }

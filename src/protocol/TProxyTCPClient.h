@@ -21,7 +21,7 @@ namespace vantrel {
 enum class IoFailure {
     None,          // the last operation succeeded
     NotConnected,  // read or write without a connection
-    TimedOut,      // connect or read not done in time
+    TimedOut,      // connect, write or read not done in time
     Closed,        // the peer closed the connection
     Other,         // refused, unreachable, unresolvable, reset...
 };
