@@ -1,0 +1,189 @@
+// Cost of the wire layer on a large answer (10 000 rows x 10 columns, sent as
+// many frames of at most 9999 bytes), as ratios to copying the same bytes and
+// counting their separators.
+#include "protocol/PacketCodec.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace vantrel;
+
+constexpr int kRows = 10000;
+
+const std::vector<std::string> kColumns = {"SerialNo",  "TradeDate", "TradeTime", "BankID",
+                                           "BankName",  "CustBankAcctNo", "MoneyType",
+                                           "ChangeMoney", "TradeType", "Memo"};
+
+// GBK bank names and memo texts, as a real answer carries them.
+const char* const kBankNames[] = {"\xD6\xD0\xB9\xFA\xB9\xA4\xC9\xCC\xD2\xF8\xD0\xD0",
+                                  "\xD6\xD0\xB9\xFA\xC5\xA9\xD2\xB5\xD2\xF8\xD0\xD0",
+                                  "\xD5\xD0\xC9\xCC\xD2\xF8\xD0\xD0"};
+const char* const kMemos[] = {"\xC8\xEB\xBD\xF0", "\xB3\xF6\xBD\xF0", ""};
+
+std::vector<std::vector<std::string>> MakeRows() {
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(kRows);
+    for (int i = 0; i < kRows; ++i) {
+        char serial[16], date[16], time[16], account[24], money[16];
+        std::snprintf(serial, sizeof serial, "%010d", 1000000 + i);
+        std::snprintf(date, sizeof date, "202403%02d", 1 + i % 28);
+        std::snprintf(time, sizeof time, "%02d%02d%02d", i % 24, i % 60, (i * 7) % 60);
+        std::snprintf(account, sizeof account, "62220210%011d", i * 7919);
+        std::snprintf(money, sizeof money, "%d", (i * 104729) % 100000000);
+        rows.push_back({serial, date, time, std::to_string(i % 3 + 1), kBankNames[i % 3],
+                        account, "1", money, std::to_string(i % 2), kMemos[i % 3]});
+    }
+    return rows;
+}
+
+// Packs the rows into answer frames; every frame repeats the column names.
+std::string EncodeAnswer(const std::vector<std::vector<std::string>>& rows, ScrambleFlag flag) {
+    const std::string names = *JoinItems(kColumns);
+    std::string wire;
+    wire.reserve(rows.size() * 96);  // the answer's size, give or take
+    std::string body = names;
+    auto flush = [&](bool last) {
+        AnswerHeaderFields header{"00000", last, static_cast<std::uint8_t>(kColumns.size())};
+        wire += *BuildAnswerFrame(header, body, flag, kDefaultPacketKey);
+        body = names;
+    };
+    for (const auto& row : rows) {
+        std::string items = *JoinItems(row);
+        if (kHeaderSize + body.size() + items.size() > kMaxPayloadSize) flush(false);
+        body += items;
+    }
+    flush(true);
+    return wire;
+}
+
+struct Data {
+    std::vector<std::vector<std::string>> rows = MakeRows();
+    std::string plainWire = EncodeAnswer(rows, ScrambleFlag::Plain);
+    std::string scrambledWire = EncodeAnswer(rows, ScrambleFlag::Scrambled);
+    std::vector<std::string> bodies;
+
+    Data() {
+        AnswerFrameReader reader(std::string(kHeaderSize, ' '));
+        std::string key(kDefaultPacketKey);
+        for (std::size_t at = 0; at < plainWire.size();) {
+            auto prefix = *ParseAnswerPrefix(std::string_view(plainWire).substr(at, kPrefixSize));
+            bodies.push_back(*reader.accept(prefix, plainWire.substr(at + kPrefixSize, prefix.length), key));
+            at += kPrefixSize + prefix.length;
+        }
+    }
+};
+
+const Data& TheData() {
+    static const Data data;
+    return data;
+}
+
+void BM_Baseline_CopyAndCountSeparators(benchmark::State& state) {
+    const std::string& wire = TheData().scrambledWire;
+    for (auto _ : state) {
+        std::string copy = wire;
+        std::size_t count = 0;
+        const char* p = copy.data();
+        const char* end = p + copy.size();
+        while ((p = static_cast<const char*>(std::memchr(p, '\x08', end - p))) != nullptr) {
+            ++count;
+            ++p;
+        }
+        benchmark::DoNotOptimize(count);
+        benchmark::DoNotOptimize(copy.data());
+    }
+    state.SetBytesProcessed(state.iterations() * wire.size());
+}
+
+void BM_EncodeAnswerFrames(benchmark::State& state) {
+    const auto& rows = TheData().rows;
+    for (auto _ : state) {
+        std::string wire = EncodeAnswer(rows, ScrambleFlag::Plain);
+        benchmark::DoNotOptimize(wire.data());
+    }
+    state.SetBytesProcessed(state.iterations() * TheData().plainWire.size());
+}
+
+// Prefix parse, payload copy (what readExact hands over), descrambling,
+// header overlay.
+void BM_ReadScrambledFrames(benchmark::State& state) {
+    const std::string& wire = TheData().scrambledWire;
+    for (auto _ : state) {
+        AnswerFrameReader reader(std::string(kHeaderSize, ' '));
+        std::string key(kDefaultPacketKey);
+        std::size_t bodyBytes = 0;
+        for (std::size_t at = 0; at < wire.size();) {
+            auto prefix = ParseAnswerPrefix(std::string_view(wire).substr(at, kPrefixSize));
+            auto body = reader.accept(*prefix, wire.substr(at + kPrefixSize, prefix->length), key);
+            bodyBytes += body->size();
+            at += kPrefixSize + prefix->length;
+        }
+        benchmark::DoNotOptimize(bodyBytes);
+    }
+    state.SetBytesProcessed(state.iterations() * wire.size());
+}
+
+void BM_SplitBodies(benchmark::State& state) {
+    const auto& bodies = TheData().bodies;
+    std::size_t bytes = 0;
+    for (const auto& b : bodies) bytes += b.size();
+    for (auto _ : state) {
+        std::size_t items = 0;
+        for (const auto& body : bodies) items += SplitBody(body).size();
+        benchmark::DoNotOptimize(items);
+    }
+    state.SetBytesProcessed(state.iterations() * bytes);
+}
+
+// LoadRows (rows into the in-memory table) joins here once the request
+// engine provides it: split each body, then store rows 2.. into a table,
+// with FormatMode 0 and with money/date formatting.
+
+BENCHMARK(BM_Baseline_CopyAndCountSeparators)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeAnswerFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadScrambledFrames)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SplitBodies)->Unit(benchmark::kMicrosecond);
+
+// Prints the usual table, then each benchmark's CPU time over the baseline's
+// (CPU time: the machine is shared, wall time swings with its load).
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const auto& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        auto base = times_.find("BM_Baseline_CopyAndCountSeparators");
+        if (base == times_.end() || base->second <= 0) return;
+        std::printf("\nRatio to the baseline (copy + count 0x08 over the same %zu bytes):\n",
+                    TheData().scrambledWire.size());
+        for (const auto& [name, time] : times_)
+            std::printf("  %-40s %8.2f\n", name.c_str(), time / base->second);
+    }
+
+private:
+    std::map<std::string, double> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    std::printf("Answer: %d rows x %zu columns, %zu frames, %zu bytes on the wire\n", kRows,
+                kColumns.size(), TheData().bodies.size(), TheData().plainWire.size());
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

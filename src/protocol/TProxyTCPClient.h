@@ -1,0 +1,95 @@
+#pragma once
+// The blocking TCP client every request goes through (the process-wide
+// SharedClient). Plain TCP straight to the server, no proxy.
+//
+// All operations block the calling thread; time-outs are enforced by running
+// a private io_context for a bounded time and cancelling what is left. The
+// object is used from one thread at a time.
+#include "common/Result.h"
+
+#include <asio/io_context.hpp>
+#include <asio/ip/tcp.hpp>
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// What the last failed operation ran into.
+enum class IoFailure {
+    None,          // the last operation succeeded
+    NotConnected,  // read or write without a connection
+    TimedOut,      // connect, write or read not done in time
+    Closed,        // the peer closed the connection
+    Other,         // refused, unreachable, unresolvable, reset...
+};
+
+class TProxyTCPClient {
+public:
+    TProxyTCPClient();
+    // Closes quietly: onDisconnected is not run, so an owner that dies before
+    // the client is never called back.
+    ~TProxyTCPClient();
+    TProxyTCPClient(const TProxyTCPClient&) = delete;
+    TProxyTCPClient& operator=(const TProxyTCPClient&) = delete;
+
+    // Run after a successful connect, and once when that connection ends
+    // (disconnect(), a peer close or an I/O failure). Handlers may call back
+    // into the client; the state is updated before they run.
+    std::function<void()> onConnected;
+    std::function<void()> onDisconnected;
+
+    // Resolves host and connects, both within timeout (<= 0: no limit of our
+    // own). An open connection is closed first (running onDisconnected).
+    // Refuses a port outside 1..65535.
+    Status connect(const std::string& host, int port, std::chrono::milliseconds timeout);
+
+    // Whether the connection is open. An idle connection that the peer has
+    // closed is noticed here (a non-blocking peek), so a kept connection
+    // dropped by the server reads as disconnected and onDisconnected runs.
+    bool connected() const;
+
+    // Closes the connection; runs onDisconnected if one was open.
+    void disconnect();
+
+    // Sends every byte. Bounded by the read time-out when one is set.
+    Status writeAll(std::string_view bytes);
+
+    // Waits until exactly n bytes have arrived. A time-out, peer close or
+    // failure leaves the client disconnected: the rest of a half-read frame
+    // would otherwise be taken for the start of the next answer.
+    Result<std::string> readExact(std::size_t n);
+
+    // 0 (the default) waits without limit.
+    void setReadTimeout(std::chrono::milliseconds timeout) { readTimeout_ = timeout; }
+    std::chrono::milliseconds readTimeout() const { return readTimeout_; }
+
+    IoFailure lastFailure() const { return lastFailure_; }
+    // Target of the last connect.
+    const std::string& host() const { return host_; }
+    int port() const { return port_; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    // Runs the io_context until done is set or the deadline passes; returns
+    // false on time-out (the pending operation is still outstanding).
+    bool runUntil(const bool& done, std::chrono::milliseconds limit);
+    void drain(const bool& done);
+    Error fail(IoFailure kind, std::string message);
+    void closeSocket() const;
+    // Closes and runs onDisconnected if a connection was open.
+    void dropConnection() const;
+
+    mutable asio::io_context io_;
+    mutable asio::ip::tcp::socket socket_;
+    mutable bool connected_ = false;
+    std::chrono::milliseconds readTimeout_{0};
+    IoFailure lastFailure_ = IoFailure::None;
+    std::string host_;
+    int port_ = 0;
+};
+
+}  // namespace vantrel
