@@ -1,0 +1,14 @@
+#pragma once
+// The customer login: opens the connection to the chosen server and fixes
+// the server of the whole login. Its answer rows are the signed accounts.
+#include "protocol/TBankTransfer.h"
+
+namespace vantrel {
+
+class TBankLogin : public TBankTransfer {
+public:
+    TBankLogin();
+    bool Execute() override;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,347 @@
+#include "protocol/TBankTransfer.h"
+
+#include <chrono>
+
+#include "common/Clock.h"
+#include "common/DailyLog.h"
+#include "common/Profile.h"
+#include "common/SafeFormat.h"
+#include "common/TextCodec.h"
+#include "common/FieldValue.h"
+#include "common/TextUtil.h"
+#include "protocol/PacketCodec.h"
+#include "protocol/ProcessState.h"
+
+namespace vantrel {
+namespace {
+
+constexpr std::size_t kResultColumnWidth = 200;
+const std::string kSuccessCode = "00000";
+
+std::string TimedOutText(int32_t milliseconds, bool movesMoney) {
+    std::string text = "服务器在 " + std::to_string((milliseconds + 999) / 1000) + " 秒内没有应答";
+    if (movesMoney)
+        text += "，本次业务结果未知，请先查询转账明细确认结果，再决定是否重新提交";
+    return text;
+}
+
+// Reads a money value in cents and writes it in currency units with two
+// decimals; whole numbers are converted exactly.
+Result<std::string> CentsToUnits(std::string_view cents) {
+    const auto text = TrimView(cents);
+    if (text.empty()) return std::string("0");
+    std::size_t i = 0;
+    bool negative = false;
+    if (text[0] == '-' || text[0] == '+') {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    const auto digits = text.substr(i);
+    const bool whole = !digits.empty() && digits.size() <= 18 &&
+                       digits.find_first_not_of("0123456789") == std::string_view::npos;
+    if (whole) {
+        const long long value = std::stoll(std::string(digits));
+        const auto units = value / 100;
+        const auto rest = value % 100;
+        std::string out = (negative && value != 0) ? "-" : "";
+        out += std::to_string(units) + "." + (rest < 10 ? "0" : "") + std::to_string(rest);
+        return out;
+    }
+    const auto value = ReadDecimal(text);
+    if (!value) return Error{"金额“" + std::string(text) + "”不是数字"};
+    return Format("%.2f", *value / 100.0);
+}
+
+// Table failures end the load with their own text.
+void Check(const Status& status) {
+    if (!status.ok()) throw std::runtime_error(status.error());
+}
+
+}  // namespace
+
+TBankTransfer::TBankTransfer() {
+    Settings.LoadSettings();
+    KeepConnection() = Settings.ConnectStyle;
+    Process().BoundRequest = this;
+}
+
+TBankTransfer::~TBankTransfer() {
+    if (LibraryStarted() && Process().BoundRequest == this) Process().BoundRequest = nullptr;
+}
+
+std::string TBankTransfer::TodayText() { return FormatYmd(ToLocal(Now())); }
+
+std::string TBankTransfer::NowText() {
+    const auto t = ToLocal(Now());
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d%02d%02d", t.hour, t.minute, t.second);
+    return text;
+}
+
+bool TBankTransfer::EnsureConnected() {
+    return SharedClient().connected() || Reconnect();
+}
+
+bool TBankTransfer::Reconnect() {
+    const auto& server = ActiveServer();
+    return ConnectTo(server.Host, server.Port, server.TimeOut);
+}
+
+bool TBankTransfer::ConnectTo(const std::string& host, int32_t port, int32_t timeOut) {
+    Status status;
+    try {
+        status = SharedClient().connect(host, port, std::chrono::milliseconds(timeOut));
+    } catch (const TransferLogError&) {
+        throw;
+    } catch (const std::exception& failure) {
+        // A connect-event text that cannot be formatted fails the connect.
+        status = Error{failure.what()};
+    }
+    if (status.ok()) return SharedClient().connected();
+    LastMessage = MessageText("hn0001");
+    LogEvent(LastMessage + status.error(), LogError);
+    return false;
+}
+
+std::optional<std::string> TBankTransfer::EncodeFrame(std::string_view functionCode,
+                                                     const RequestFields& fields,
+                                                     const std::optional<std::string>& subCode) {
+    std::vector<Field> wire;
+    wire.reserve(fields.size());
+    std::string refused;
+    for (const auto& [name, value] : fields) {
+        auto encoded = Utf8ToGbk(value);
+        if (!encoded.ok()) {
+            refused = "字段 " + name + " 含有无法传送的字符（" + encoded.error() + "）";
+            break;
+        }
+        wire.emplace_back(name, std::move(encoded).value());
+    }
+    if (refused.empty()) {
+        RequestHeaderFields header{std::string(functionCode), subCode.value_or(SubCode), BankCode};
+        auto frame = BuildRequestFrame(header, wire);
+        if (frame.ok()) return std::move(frame).value();
+        refused = frame.error();
+    }
+    LastMessage = OperationName + "请求未发送：" + refused;
+    LogEvent(LastMessage, LogError);
+    return std::nullopt;
+}
+
+bool TBankTransfer::RunRequest(std::string_view functionCode, const RequestFields& fields,
+                               const std::optional<std::string>& subCode) {
+    const auto frame = EncodeFrame(functionCode, fields, subCode);
+    if (!frame) return false;
+    if (!EnsureConnected()) return false;
+    if (!SharedClient().connected()) return false;
+    return Exchange(*frame);
+}
+
+bool TBankTransfer::Exchange(const std::string& frame) {
+    if (const auto index = ResultTable.activeIndex(); !index.empty())
+        (void)ResultTable.deleteIndex(index);
+
+    auto& client = SharedClient();
+    client.setReadTimeout(std::chrono::milliseconds(Settings.ReadTimeOut));
+    bool result = false;
+    std::string failure;
+    bool timedOut = false;
+
+    auto fail = [&](const std::string& why) {
+        failure = why;
+        timedOut = client.lastFailure() == IoFailure::TimedOut;
+    };
+
+    try {
+        const auto written = client.writeAll(frame);
+        if (!written.ok()) {
+            fail(written.error());
+        } else {
+            AnswerFrameReader reader(std::string_view(frame).substr(kPrefixSize, kHeaderSize));
+            for (std::size_t count = 0;; ++count) {
+                auto prefixBytes = client.readExact(kPrefixSize);
+                if (!prefixBytes.ok()) { fail(prefixBytes.error()); break; }
+                auto prefix = ParseAnswerPrefix(prefixBytes.value());
+                if (!prefix.ok()) { fail(prefix.error()); break; }
+                auto payload = client.readExact(prefix.value().length);
+                if (!payload.ok()) { fail(payload.error()); break; }
+                auto answerBody = reader.accept(prefix.value(), std::move(payload).value(), PacketKey());
+                if (!answerBody.ok()) { fail(answerBody.error()); break; }
+                const auto& answer = answerBody.value();
+
+                if (reader.returnCode() != kSuccessCode) {
+                    LastMessage = FailureMessage(answer, reader.columnCount());
+                    LogEvent(LastMessage, LogInfo);
+                    break;
+                }
+                if (!TrimView(answer).empty()) LoadRows(answer, reader.columnCount(), count == 0);
+                result = true;
+                LastMessage = OperationName + MessageText("hn0008");
+                LogEvent(LastMessage, LogInfo);
+                if (reader.lastFrame()) break;
+            }
+            if (failure.empty() && !KeepConnection()) client.disconnect();
+        }
+    } catch (const TransferLogError&) {
+        throw;
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    if (failure.empty()) return result;
+
+    LastMessage = OperationName + MessageText("hn0009");
+    std::string logged = LastMessage + failure;
+    if (timedOut) {
+        // The answer may still come; it must never be read as the answer of
+        // the next request.
+        if (client.connected()) client.disconnect();
+        LastMessage += TimedOutText(Settings.ReadTimeOut, MovesMoney());
+        logged = LastMessage;
+    }
+    LogEvent(logged, LogError);
+    return result;
+}
+
+std::string TBankTransfer::FailureMessage(std::string_view body, std::size_t columns) {
+    auto item = [&](std::size_t column) {
+        return GbkToUtf8(GetItem(body, 2, columns, column)).valueOr("");
+    };
+    LastReturnCode = item(0);
+    const auto text = ReturnCodeText(LastReturnCode);
+    if (!TrimView(text).empty()) return Format("%s : %s", LastReturnCode, text).valueOr(LastReturnCode);
+    return Format("%s : %s", item(0), item(1)).valueOr(item(0));
+}
+
+Result<std::string> TBankTransfer::StoredCell(const std::string& column, std::string item) const {
+    if (FormatMode == 0) return item;
+    if (FormatMode > 5) return std::string();
+    if (ListHas(Settings.MoneyFields, column)) return CentsToUnits(item);
+    if (ListHas(Settings.DateFields, column)) return FormatDate(item);
+    if (ListHas(Settings.TimeFields, column)) return FormatTime(item);
+    return item;
+}
+
+void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool first) {
+    if (TrimView(body).empty()) return;
+    bool updating = false;
+    try {
+        if (columns == 0) throw std::runtime_error("应答的列数为 0");
+        const auto items = SplitBody(body);
+        std::vector<std::string> texts;
+        texts.reserve(items.size());
+        for (const auto& raw : items) {
+            auto text = GbkToUtf8(raw);
+            if (!text.ok()) throw std::runtime_error("应答含有无效的字符：" + text.error());
+            texts.push_back(std::string(CutToColumns(text.value(), kResultColumnWidth)));
+        }
+        if (first && texts.size() >= columns) {
+            std::vector<FieldDef> defs;
+            for (std::size_t c = 0; c < columns; ++c)
+                defs.push_back(FieldDef{texts[c], FieldType::Text, static_cast<int>(kResultColumnWidth)});
+            if (auto defined = ResultTable.defineFields(std::move(defs)); !defined.ok())
+                throw std::runtime_error(defined.error());
+        }
+        const auto tableColumns = static_cast<std::size_t>(ResultTable.fieldCount());
+        if (tableColumns < columns)
+            throw std::runtime_error("应答有 " + std::to_string(columns) + " 列，结果表只有 " +
+                                     std::to_string(tableColumns) + " 列");
+        ResultTable.beginUpdate();
+        updating = true;
+        bool inserting = false;
+        for (std::size_t b = columns; b < texts.size(); ++b) {
+            const auto column = b % columns;
+            if (column == 0) {
+                if (inserting) Check(ResultTable.post());
+                inserting = false;
+                Check(ResultTable.append());
+                inserting = true;
+            }
+            auto stored = StoredCell(ResultTable.fields()[column].name, std::move(texts[b]));
+            Status set = stored.ok() ? ResultTable.setText(column, stored.value()) : Status(Error{stored.error()});
+            if (!set.ok()) {
+                // A half-filled row is never kept.
+                ResultTable.cancel();
+                inserting = false;
+                throw std::runtime_error(set.error());
+            }
+        }
+        if (inserting) Check(ResultTable.post());
+        ResultTable.endUpdate();
+        updating = false;
+    } catch (const TransferLogError&) {
+        throw;
+    } catch (const std::exception& error) {
+        if (updating) ResultTable.endUpdate();
+        LastMessage = MessageText("hn0004");
+        LogEvent(LastMessage + " : " + error.what(), LogWarning);
+    }
+}
+
+std::string TBankTransfer::FormatDate(std::string_view text) {
+    if (text.size() < 8) return std::string(text);
+    return std::string(text.substr(0, 4)) + "-" + std::string(text.substr(4, 2)) + "-" +
+           std::string(text.substr(6, 2));
+}
+
+std::string TBankTransfer::FormatTime(std::string_view text) {
+    if (text.size() < 6) return std::string(text);
+    return std::string(text.substr(0, 2)) + ":" + std::string(text.substr(2, 2)) + ":" +
+           std::string(text.substr(4, 2));
+}
+
+std::string TBankTransfer::MessageText(std::string_view key) const {
+    return Profile::Load(Settings.IniFile()).readString("Values", key, "");
+}
+
+std::string TBankTransfer::ReturnCodeText(std::string_view code) const {
+    return Profile::Load(Settings.IniFile()).readString("ReturnCode", code, "");
+}
+
+void TBankTransfer::LogEvent(const std::string& message, int level) {
+    if (!LogEvents) return;
+    const auto ini = Profile::Load(Settings.IniFile());
+    const auto label = [&](const char* key) { return ini.readString("Values", key, ""); };
+    // One line per event in the file: every line break becomes one blank.
+    auto oneLine = ReplaceAll(message, "\r\n", " ");
+    for (auto& c : oneLine)
+        if (c == '\r' || c == '\n') c = ' ';
+    const std::string bar(27, '=');
+    const std::string block = bar + "【" + OperationName + "】" + bar + "\r\n" +
+                              label("hn0005") + FormatDateTime(ToLocal(Now()), " ") + "\r\n" +
+                              label("hn0006") + ActiveServer().TradeID + "\r\n" +
+                              label("hn0007") + oneLine + "\r\n";
+    AppendLogFile(block);
+    if (OwnerWindow) {
+        OwnerWindow->LogBlock(block, level & 0x7F);
+        OwnerWindow->LogText(message, level);
+    }
+}
+
+void TBankTransfer::AppendLogFile(const std::string& block) {
+    const auto file = DailyFileName(Settings.LogPath, ".mlog", ToLocal(Now()));
+    try {
+        AppendToFile(file, Trim(block) + "\r\n");
+    } catch (const std::exception& error) {
+        throw TransferLogError(error.what());
+    }
+}
+
+std::string TBankTransfer::ConnectEventText(std::string_view key) const {
+    const auto& server = ActiveServer();
+    auto text = Format(MessageText(key), server.Host, server.Port);
+    if (!text.ok())
+        throw std::runtime_error("Bank.ini [Values] " + std::string(key) + " 格式错误：" + text.error());
+    return std::move(text).value();
+}
+
+void TBankTransfer::ClientConnected() { LogEvent(ConnectEventText("hn0002"), LogInfo); }
+
+void TBankTransfer::ClientDisconnected() {
+    // The key goes back to the default whatever the logging does.
+    struct ResetKey {
+        ~ResetKey() { PacketKey() = DefaultPacketKey; }
+    } reset;
+    if (KeepConnection()) LogEvent(ConnectEventText("hn0003"), LogWarning);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,99 @@
+#pragma once
+// The base of every request to the fund middleware: one object per kind of
+// operation, reused for every call. The caller fills the input fields and
+// calls Execute; the object connects when needed, sends one frame, reads the
+// answer frames into ResultTable, sets LastMessage and logs the outcome.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/MemoryTable.h"
+#include "protocol/LogSink.h"
+#include "protocol/TBankParas.h"
+
+namespace vantrel {
+
+// A failure to write the transfer log: the one failure a request lets
+// propagate to its caller.
+class TransferLogError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One body field: the name sent on the wire and its value (UTF-8).
+using RequestField = std::pair<std::string, std::string>;
+using RequestFields = std::vector<RequestField>;
+
+class TBankTransfer {
+public:
+    TBankTransfer();
+    virtual ~TBankTransfer();
+    TBankTransfer(const TBankTransfer&) = delete;
+    TBankTransfer& operator=(const TBankTransfer&) = delete;
+
+    // Runs the request; true on success. Failures are reported through
+    // LastMessage and the log, never thrown (only a failure to write the
+    // transfer log propagates).
+    virtual bool Execute() = 0;
+
+    LogSink* OwnerWindow = nullptr;
+    TBankParas Settings;
+    std::string LastMessage;
+    std::string BankCode;
+    MemoryTable ResultTable;
+    std::string OperationName;
+    uint8_t FormatMode = 0;
+    std::string SubCode;
+    bool LogEvents = true;
+    std::string LastReturnCode;
+
+    // Grids attach to the result through its table.
+    MemoryTable& ResultSource() { return ResultTable; }
+
+    bool EnsureConnected();
+    bool Reconnect();
+    // Writes one request frame and reads the answer frames into ResultTable.
+    bool Exchange(const std::string& frame);
+    void LoadRows(std::string_view body, std::size_t columns, bool first);
+
+    std::string MessageText(std::string_view key) const;
+    std::string ReturnCodeText(std::string_view code) const;
+    void LogEvent(const std::string& message, int level);
+    void AppendLogFile(const std::string& block);
+
+    void ClientConnected();
+    void ClientDisconnected();
+
+    static std::string FormatDate(std::string_view text);
+    static std::string FormatTime(std::string_view text);
+
+protected:
+    // The common pattern of Execute: checks and encodes the fields, makes
+    // sure the connection is open, builds the header and exchanges. The
+    // header's sub-code is `subCode` when given, otherwise SubCode.
+    bool RunRequest(std::string_view functionCode, const RequestFields& fields,
+                    const std::optional<std::string>& subCode = std::nullopt);
+    // The request frame: the fields in GBK, names then values, behind the
+    // prefix and the 100-byte header. A value the wire cannot carry is
+    // reported (level 2) before anything is sent and gives no frame.
+    std::optional<std::string> EncodeFrame(std::string_view functionCode, const RequestFields& fields,
+                                           const std::optional<std::string>& subCode = std::nullopt);
+    // Connects the shared client; a failure is reported (hn0001, level 2).
+    bool ConnectTo(const std::string& host, int32_t port, int32_t timeOut);
+    // Whether the outcome of this request moves money, so that a lost answer
+    // must be checked before the customer tries again.
+    virtual bool MovesMoney() const { return false; }
+
+    static std::string TodayText();
+    static std::string NowText();
+
+private:
+    std::string FailureMessage(std::string_view body, std::size_t columns);
+    Result<std::string> StoredCell(const std::string& column, std::string item) const;
+    std::string ConnectEventText(std::string_view key) const;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,20 @@
+#pragma once
+// Foreign exchange: Direction 0 buys ("90008"), 1 settles ("90009").
+#include "protocol/TBankTransfer.h"
+
+namespace vantrel {
+
+class TBuyBalanceRate : public TBankTransfer {
+public:
+    TBuyBalanceRate();
+    bool Execute() override;
+
+    std::string CustBankAcctNo, CustTradeID, CustBankPass, CustMoneyPwd, BusinType = "1",
+        MoneySty = "0", BaseMoneyType = "1", ChangeMoney, MoneyType = "0", Memo;
+    uint8_t Direction = 0;
+
+protected:
+    bool MovesMoney() const override { return true; }
+};
+
+}  // namespace vantrel

@@ -1,0 +1,30 @@
+#include "protocol/TQueryIOCommValue.h"
+
+#include "common/SafeFormat.h"
+#include "common/FieldValue.h"
+#include "common/TextUtil.h"
+
+namespace vantrel {
+
+TQueryIOCommValue::TQueryIOCommValue() { OperationName = Settings.OperationNames[10]; }
+
+bool TQueryIOCommValue::Execute() {
+    return RunRequest("70002",
+                      {{"CustTradeID", CustTradeID},
+                       {"CustMoneyPwd", CustMoneyPwd},
+                       {"Memo", Memo},
+                       {"TradeDate", TodayText()},
+                       {"TradeTime", NowText()}},
+                      std::string("1") + (Direction == 1 ? "1" : "0"));
+}
+
+std::string TQueryIOCommValue::CommissionText() {
+    if (ResultTable.recordCount() == 0) return "0";
+    const int column = ResultTable.fieldIndex("ProRet");
+    if (column < 0) return "0";
+    const auto cents = ReadDecimal(ResultTable.fieldText(column));
+    if (!cents) return "0";
+    return Format("%.2f", *cents / 100.0).valueOr("0");
+}
+
+}  // namespace vantrel
