@@ -2,11 +2,15 @@
 // many frames of at most 9999 bytes), as ratios to copying the same bytes and
 // counting their separators.
 #include "protocol/PacketCodec.h"
+#include "protocol/QueryRequests.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -142,14 +146,51 @@ void BM_SplitBodies(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-// LoadRows (rows into the in-memory table) joins here once the request
-// engine provides it: split each body, then store rows 2.. into a table,
-// with FormatMode 0 and with money/date formatting.
+// LoadRows: split each body and store its rows into the request's table, as
+// received (mode 0) and with the money, date and time columns formatted.
+// The request reads its settings from a private folder's Bank.ini.
+void LoadAllBodies(benchmark::State& state, TBankTransfer& request) {
+    request.LogEvents = false;
+    const auto& bodies = TheData().bodies;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < bodies.size(); ++i)
+            request.LoadRows(bodies[i], kColumns.size(), i == 0);
+        benchmark::DoNotOptimize(request.ResultTable.recordCount());
+    }
+    if (request.ResultTable.recordCount() != kRows) state.SkipWithError("rows lost in LoadRows");
+    state.SetBytesProcessed(state.iterations() * TheData().plainWire.size());
+}
+
+void UseBenchFolder() {
+    static const auto folder = [] {
+        auto path = std::filesystem::temp_directory_path() / ("vantrel-bench-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        std::ofstream(path / "Bank.ini") << "[MoneyFieldsList]\n1=ChangeMoney\n[DataFieldsList]\n1=TradeDate\n"
+                                            "[TimeFieldsList]\n1=TradeTime\n";
+        ::setenv("VANTREL_APP_PATH", (path.string() + "/").c_str(), 1);
+        return path;
+    }();
+    (void)folder;
+}
+
+void BM_LoadRowsAsReceived(benchmark::State& state) {
+    UseBenchFolder();
+    TQueryOrderID request;
+    LoadAllBodies(state, request);
+}
+
+void BM_LoadRowsFormatted(benchmark::State& state) {
+    UseBenchFolder();
+    TQueryTransferMore request;
+    LoadAllBodies(state, request);
+}
 
 BENCHMARK(BM_Baseline_CopyAndCountSeparators)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EncodeAnswerFrames)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadScrambledFrames)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SplitBodies)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadRowsAsReceived)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadRowsFormatted)->Unit(benchmark::kMicrosecond);
 
 // Prints the usual table, then each benchmark's CPU time over the baseline's
 // (CPU time: the machine is shared, wall time swings with its load).

@@ -219,7 +219,17 @@ std::optional<Utf8CodePoint> DecodeUtf8At(std::string_view text, std::size_t pos
     return Utf8CodePoint{value, length};
 }
 
+namespace {
+// Most wire and configuration text is plain ASCII, the same in both codes.
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+}  // namespace
+
 Result<std::string> Utf8ToGbk(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
     std::string failure;
@@ -230,6 +240,7 @@ Result<std::string> Utf8ToGbk(std::string_view utf8) {
 }
 
 Result<std::string> GbkToUtf8(std::string_view gbk) {
+    if (IsAscii(gbk)) return std::string(gbk);
     std::string out;
     out.reserve(gbk.size() + gbk.size() / 2);
     std::string failure;
