@@ -1,0 +1,84 @@
+#include "widgets/UserPrompts.h"
+
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace vantrel {
+namespace {
+
+class QtPrompts final : public UserPrompts {
+public:
+    int messageBox(QWidget* owner, const QString& text, const QString& title, int buttons) override {
+        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::NoButton, owner);
+        switch (buttons) {
+        case MbYesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case MbOkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        default:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Yes: return IdYes;
+        case QMessageBox::No: return IdNo;
+        case QMessageBox::Cancel: return IdCancel;
+        default: return buttons == MbYesNo ? IdNo : IdOk;
+        }
+    }
+
+    std::optional<QString> saveFileName(QWidget* owner, const SaveFileRequest& request) override {
+        QFileDialog dialog(owner, request.caption, request.directory, request.filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(request.defaultSuffix);
+        if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().front();
+    }
+
+    std::optional<QFont> chooseFont(QWidget* owner, const QFont& initial) override {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, initial, owner);
+        if (!ok) return std::nullopt;
+        return font;
+    }
+
+    std::optional<QColor> chooseColor(QWidget* owner, const QColor& initial) override {
+        const QColor color = QColorDialog::getColor(initial, owner);
+        if (!color.isValid()) return std::nullopt;
+        return color;
+    }
+
+    bool openUrl(const QString& address) override {
+        if (!IsBrowsableAddress(address)) return false;
+        return QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+    }
+};
+
+QtPrompts& QtDefault() {
+    static QtPrompts prompts;
+    return prompts;
+}
+
+UserPrompts* installed = nullptr;
+
+}  // namespace
+
+UserPrompts& Prompts() { return installed ? *installed : QtDefault(); }
+
+void SetPrompts(UserPrompts* prompts) { installed = prompts; }
+
+bool IsBrowsableAddress(const QString& address) {
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty()) return false;
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+}  // namespace vantrel
