@@ -1,6 +1,7 @@
 #include "protocol/TBankTransfer.h"
 
 #include <chrono>
+#include <functional>
 
 #include "common/Clock.h"
 #include "common/DailyLog.h"
@@ -130,11 +131,27 @@ std::optional<std::string> TBankTransfer::EncodeFrame(std::string_view functionC
 
 bool TBankTransfer::RunRequest(std::string_view functionCode, const RequestFields& fields,
                                const std::optional<std::string>& subCode) {
-    const auto frame = EncodeFrame(functionCode, fields, subCode);
-    if (!frame) return false;
-    if (!EnsureConnected()) return false;
-    if (!SharedClient().connected()) return false;
-    return Exchange(*frame);
+    return Guarded([&] {
+        const auto frame = EncodeFrame(functionCode, fields, subCode);
+        if (!frame) return false;
+        if (!EnsureConnected()) return false;
+        if (!SharedClient().connected()) return false;
+        return Exchange(*frame);
+    });
+}
+
+bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
+    try {
+        return steps();
+    } catch (const TransferLogError&) {
+        throw;
+    } catch (const std::exception& failure) {
+        // For example a disconnect notice whose Bank.ini text cannot be
+        // formatted: reported like any other failure of the request.
+        LastMessage = OperationName + MessageText("hn0009");
+        LogEvent(LastMessage + failure.what(), LogError);
+        return false;
+    }
 }
 
 bool TBankTransfer::Exchange(const std::string& frame) {

@@ -4,6 +4,7 @@
 // calls Execute; the object connects when needed, sends one frame, reads the
 // answer frames into ResultTable, sets LastMessage and logs the outcome.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -81,6 +82,9 @@ protected:
     // reported (level 2) before anything is sent and gives no frame.
     std::optional<std::string> EncodeFrame(std::string_view functionCode, const RequestFields& fields,
                                            const std::optional<std::string>& subCode = std::nullopt);
+    // Runs the steps of Execute; an unexpected failure becomes a reported
+    // one (hn0009, level 2). Only a failure to write the log propagates.
+    bool Guarded(const std::function<bool()>& steps);
     // Connects the shared client; a failure is reported (hn0001, level 2).
     bool ConnectTo(const std::string& host, int32_t port, int32_t timeOut);
     // Whether the outcome of this request moves money, so that a lost answer

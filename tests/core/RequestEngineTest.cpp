@@ -312,6 +312,28 @@ TEST_F(RequestEngine, BadConnectTextFailsTheConnectInsteadOfFormattingGarbage) {
     EXPECT_NE(sink.texts.back().text.find("hn0002"), std::string::npos);
 }
 
+TEST_F(RequestEngine, BadDisconnectTextIsReportedNotThrown) {
+    auto ini = std::string(kStandardBankIni);
+    ini.insert(ini.find("TimeOut="), "ConnectStyle=1\n");
+    ini.replace(ini.find("hn0003=断开服务器 %s:%d"), std::string("hn0003=断开服务器 %s:%d").size(),
+                "hn0003=断开 %d");
+    writeBankIni(ini);
+    login();
+    ASSERT_TRUE(SharedClient().connected());
+    TBankLogin again;
+    again.OwnerWindow = &sink;
+    again.Settings.Host = "127.0.0.1";
+    again.Settings.Port = server->port();
+    again.Settings.CustTradeID = "8001234";
+    again.Settings.CustMoneyPwd = "1";
+    bool result = true;
+    EXPECT_NO_THROW(result = again.Execute());
+    EXPECT_FALSE(result);
+    EXPECT_EQ(again.LastMessage, "登录通讯失败:");
+    EXPECT_NE(sink.texts.back().text.find("hn0003"), std::string::npos);
+    EXPECT_EQ(PacketKey(), DefaultPacketKey);  // the key is reset all the same
+}
+
 TEST_F(RequestEngine, ValuesTheWireCannotCarryAreRefusedBeforeSending) {
     login();
     TQueryMarketMoney query;
