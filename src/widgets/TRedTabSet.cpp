@@ -177,8 +177,15 @@ Status TRedTabSet::changeTabIndex(int index) {
     return {};
 }
 
+// The width of the caption as shown: an accelerator mark takes no room.
 int TRedTabSet::captionWidth(const QString& caption) const {
-    return fontMetrics().size(Qt::TextShowMnemonic, caption).width();
+    QString shown;
+    shown.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) ++i;  // "&x" shows x, "&&" shows &
+        shown += caption[i];
+    }
+    return fontMetrics().horizontalAdvance(shown);
 }
 
 int TRedTabSet::layoutTabs(int startX, int stopX) {
