@@ -63,14 +63,16 @@ enum class Arrow { None, Left, Up, Return };
 
 // The small monochrome pictures of the word keys.
 QPixmap KeyPicture(const QString& word, Arrow arrow, const QColor& color) {
-    const int width = word.isEmpty() ? 16 : 34;
+    QFont font("Arial");
+    font.setPixelSize(9);
+    font.setBold(true);
+    const int textWidth = word.isEmpty() ? 0 : QFontMetrics(font).horizontalAdvance(word) + 1;
+    const int arrowWidth = arrow == Arrow::None ? 0 : (arrow == Arrow::Left ? 16 : 10);
+    const int width = std::max(1, textWidth + arrowWidth);
     QPixmap picture(width, 14);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setPen(color);
-    QFont font("Arial");
-    font.setPixelSize(10);
-    font.setBold(true);
     painter.setFont(font);
     int textLeft = 0;
     switch (arrow) {
@@ -88,17 +90,16 @@ QPixmap KeyPicture(const QString& word, Arrow arrow, const QColor& color) {
         painter.drawLine(3, 12, 7, 12);
         textLeft = 11;
         break;
-    case Arrow::Return:
-        painter.drawLine(width - 2, 3, width - 2, 10);
-        painter.drawLine(width - 2, 10, width - 10, 10);
-        painter.drawLine(width - 10, 10, width - 7, 7);
-        painter.drawLine(width - 10, 10, width - 7, 13);
+    case Arrow::Return:  // after the word
+        painter.drawLine(width - 1, 3, width - 1, 9);
+        painter.drawLine(width - 1, 9, width - 8, 9);
+        painter.drawLine(width - 8, 9, width - 5, 6);
+        painter.drawLine(width - 8, 9, width - 5, 12);
         break;
     case Arrow::None:
         break;
     }
-    if (!word.isEmpty())
-        painter.drawText(QRect(textLeft, 0, width - textLeft, 14), Qt::AlignLeft | Qt::AlignVCenter, word);
+    if (!word.isEmpty()) painter.drawText(QRect(textLeft, 0, textWidth, 14), Qt::AlignLeft | Qt::AlignVCenter, word);
     return picture;
 }
 
