@@ -6,7 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libsqlite3-dev qt6-base-dev libgl-dev xvfb xauth)
+          libbenchmark-dev libsqlite3-dev qt6-base-dev libgl-dev xvfb xauth
+          fonts-wqy-microhei)
 
 install_missing() {
     local missing=()
