@@ -1,0 +1,88 @@
+#pragma once
+// Exports of a grid's visible columns and the whole table it shows: an Excel
+// worksheet (BIFF records), an HTML page and tab-separated text, all in GBK.
+#include "common/Result.h"
+#include "grid/GridLayout.h"
+#include "grid/TGridParam.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class MemoryTable;
+
+enum class ExportFormat { Excel, Html, Text };
+
+struct ExportOptions {
+    std::string gridName;              // the HTML page's title
+    std::optional<int32_t> fixedColor; // the title colour; HeaderStyle's when none
+    // 0xRRGGBB of system colour n; the usual desktop defaults when empty.
+    std::function<uint32_t(int)> systemColor;
+};
+
+enum class ExportCellKind { Blank, Integer, Number, Text };
+
+struct ExportCell {
+    ExportCellKind kind = ExportCellKind::Blank;
+    std::string text;  // the display text (UTF-8)
+    int64_t integer = 0;
+    double number = 0;
+};
+
+struct ExportColumn {
+    std::string title;
+    int width = 0;
+    ColumnAlign titleAlign = ColumnAlign::Left;
+    ColumnAlign align = ColumnAlign::Left;  // resolved: never Default
+    ColumnAlign footerAlign = ColumnAlign::Left;
+    uint32_t color = 0;  // 0xRRGGBB
+    GridFont font;       // colours below as 0xRRGGBB
+    GridFont titleFont;
+    GridFont footerFont;
+};
+
+// Everything an export writes, in display order, texts still UTF-8.
+struct ExportSheet {
+    std::string gridName;
+    std::vector<ExportColumn> columns;
+    std::vector<std::vector<ExportCell>> rows;
+    std::optional<std::vector<ExportCell>> footer;
+    uint32_t fixedColor = 0;   // 0xRRGGBB
+    uint32_t footerColor = 0;  // 0xRRGGBB
+    bool lines = false;
+    bool fixed3D = false;
+};
+
+// The sheet for the layout's visible columns and every row of the table's
+// view, first to last; the table's cursor is not moved. Fails when a footer
+// total cannot be computed (see ComputeFooter).
+Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam& param, const MemoryTable& table,
+                                     const ExportOptions& options);
+
+// The file bytes. A text GBK cannot hold refuses the export with an error
+// naming the cell; so do a worksheet beyond 65536 rows or columns and a
+// worksheet text over 65527 bytes, which the records cannot describe.
+Result<std::string> ExcelBytes(const ExportSheet& sheet);
+Result<std::string> HtmlBytes(const ExportSheet& sheet);
+Result<std::string> TextBytes(const ExportSheet& sheet);
+Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& sheet);
+
+// 0xRRGGBB of a grid colour: system colours resolved, clNone black.
+uint32_t HtmlRgb(int32_t color, const std::function<uint32_t(int)>& systemColor = {});
+
+const char* ExportExtension(ExportFormat format);  // "xls", "htm", "txt"
+// The chosen path with "." + extension appended unless its last three
+// characters already are the extension (in any case).
+std::string ExportFileName(const std::string& chosenPath, ExportFormat format);
+
+// Builds the sheet and replaces the file atomically (a failed export leaves
+// no half file and an existing file untouched). Returns the path written.
+// A failure is logged with the format's prefix and returned.
+Result<std::string> ExportGridToFile(ExportFormat format, const std::string& chosenPath, const GridLayout& layout,
+                                     const TGridParam& param, const MemoryTable& table, const ExportOptions& options);
+
+}  // namespace vantrel
