@@ -172,8 +172,7 @@ Ledger::Ledger(const std::string& path, bool reset) : db_(path) {
 void Ledger::DropAll() {
     db_.exec("DROP TABLE IF EXISTS transfer; DROP TABLE IF EXISTS exchange; DROP TABLE IF EXISTS order_id;"
              "DROP TABLE IF EXISTS account; DROP TABLE IF EXISTS sys_param; DROP TABLE IF EXISTS customer;"
-             "DROP TABLE IF EXISTS bank; DROP TABLE IF EXISTS meta;"
-             "DELETE FROM sqlite_sequence WHERE 1;");
+             "DROP TABLE IF EXISTS bank; DROP TABLE IF EXISTS meta;");
 }
 
 void Ledger::CreateSchema() { db_.exec(kSchema); }
