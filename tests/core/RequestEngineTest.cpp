@@ -77,12 +77,12 @@ TEST_F(RequestEngine, FailureInSecondFrameKeepsResultTrueWithFailureText) {
 
 TEST_F(RequestEngine, ReturnCodeTextComesFromBankIniBeforeTheServersOwn) {
     login();
-    server->enqueue({AnswerFrame({"Code", "Text", "E1001", "password wrong"}, 2, "E1001")});
+    server->enqueue({AnswerFrame({"Code", "Text", "E1002", "password wrong"}, 2, "E1002")});
     server->enqueue({AnswerFrame({"Code", "Text", "E3003", "余额不足"}, 2, "E3003")});
     TQueryMarketMoney query;
     query.OwnerWindow = &sink;
     EXPECT_FALSE(query.Execute());
-    EXPECT_EQ(query.LastMessage, "E1001 : 资金密码错误");
+    EXPECT_EQ(query.LastMessage, "E1002 : 资金密码错误");
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage, "E3003 : 余额不足");
     ASSERT_FALSE(sink.texts.empty());

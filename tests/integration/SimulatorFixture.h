@@ -38,7 +38,7 @@ protected:
         // The standard texts, without its return-code entries (the
         // simulator's descriptions are the ones under test) and with the
         // read time-out of the test.
-        std::string ini = ReplaceAll(kStandardBankIni, "E1001=资金密码错误\n", "");
+        std::string ini = ReplaceAll(kStandardBankIni, "E1002=资金密码错误\n", "");
         ini = ReplaceAll(ini, "ReadTimeOut=3000", "ReadTimeOut=" + std::to_string(readTimeOut));
         ini = ReplaceAll(ini, "1=ChangeMoney\n", "1=ChangeMoney\n3=MarketMoney\n");
         writeIni(ini);

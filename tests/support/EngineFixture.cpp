@@ -36,7 +36,7 @@ hn0007=信息：
 hn0008=成功
 hn0009=通讯失败:
 [ReturnCode]
-E1001=资金密码错误
+E1002=资金密码错误
 [MoneyFieldsList]
 1=ChangeMoney
 2=Balance
