@@ -207,7 +207,9 @@ TEST_F(CliCommands, AnUnreachableServerIsAFailureWithTheConnectText) {
     const auto outcome = Vantrel({"--server", "127.0.0.1:" + std::to_string(closedPort), "--trade", "8001234",
                               "--password-stdin", "login"});
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err.rfind("vantrel: 连接服务器失败:", 0), 0u) << outcome.err;
+    // The Bank.ini text and the transport's cause.
+    EXPECT_EQ(outcome.err.rfind("vantrel: 连接服务器失败:Connecting to 127.0.0.1:", 0), 0u) << outcome.err;
+    EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << outcome.err;
 }
 
 TEST_F(CliCommands, VerboseShowsTheLoggedStepsAndQuietShowsNone) {

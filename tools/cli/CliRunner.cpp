@@ -140,8 +140,14 @@ private:
     }
 
     void Fail(const TBankTransfer& request, const std::string& what) {
-        // Without Bank.ini texts a failure may have no words of its own.
-        const auto message = Trim(request.LastMessage);
+        // The logged form of the failure adds its cause ("connection
+        // refused") to the text; without Bank.ini texts a failure may have
+        // no words of its own.
+        auto message = request.LastMessage;
+        const auto& logged = sink_.LastText();
+        if (!message.empty() && logged.size() > message.size() && logged.compare(0, message.size(), message) == 0)
+            message = logged;
+        message = Trim(message);
         err_ << "vantrel: " << (message.empty() ? what + " failed" : message) << '\n';
     }
 
@@ -405,6 +411,7 @@ int Execute(const CliArguments& args, std::ostream& out, std::ostream& err, std:
 }  // namespace
 
 void CliLogSink::LogText(const std::string& message, int) {
+    lastText_ = message;
     if (verbose_) err_ << message << '\n';
 }
 

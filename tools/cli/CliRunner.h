@@ -25,10 +25,14 @@ public:
     CliLogSink(std::ostream& err, bool verbose) : err_(err), verbose_(verbose) {}
     void LogBlock(const std::string&, int) override {}
     void LogText(const std::string& message, int level) override;
+    // The last message logged: a failure's log entry may carry its cause
+    // (the transport's error) behind the LastMessage text.
+    const std::string& LastText() const { return lastText_; }
 
 private:
     std::ostream& err_;
     bool verbose_;
+    std::string lastText_;
 };
 
 }  // namespace vantrel::cli
