@@ -12,7 +12,7 @@ target_link_libraries(asio_headers INTERFACE Threads::Threads)
 find_package(Iconv REQUIRED)
 
 find_package(GTest REQUIRED)
-find_package(SQLite3 QUIET)
+find_package(SQLite3 REQUIRED)
 find_package(benchmark QUIET)
 
 if(NOT VANTREL_CORE_ONLY)

@@ -1,0 +1,129 @@
+// The simulator's fault switches against the request engine, and its
+// command line.
+#include <gtest/gtest.h>
+
+#include "SimulatorFixture.h"
+#include "protocol/TVantrel.h"
+
+namespace vantrel::test {
+namespace {
+
+constexpr int kReadTimeOut = 300;
+
+class SimulatorFault : public SimulatorFixture {
+protected:
+    void start(std::vector<std::string> args) { startAll(kReadTimeOut, std::move(args)); }
+
+    // The last level-2 outcome logged to the window.
+    std::string lastErrorText() const {
+        for (auto it = sink.texts.rbegin(); it != sink.texts.rend(); ++it)
+            if (it->level == LogError) return it->text;
+        return {};
+    }
+    bool errorBlockLogged() const {
+        for (const auto& block : sink.blocks)
+            if (block.level == LogError) return true;
+        return false;
+    }
+};
+
+TEST_F(SimulatorFault, CloseMidFrameIsATransportFailure) {
+    start({"--fault", "close-mid-frame"});
+    TBankLogin request;
+    EXPECT_FALSE(login(request));
+    EXPECT_EQ(request.LastMessage, request.OperationName + "通讯失败:");
+    EXPECT_TRUE(errorBlockLogged());
+    // The log names what went wrong after the message itself.
+    EXPECT_GT(lastErrorText().size(), request.LastMessage.size());
+    EXPECT_EQ(lastErrorText().rfind(request.LastMessage, 0), 0u);
+}
+
+TEST_F(SimulatorFault, LeftAlignedAnswerLengthIsRefused) {
+    start({"--fault", "bad-length"});
+    TBankLogin request;
+    EXPECT_FALSE(login(request));
+    EXPECT_EQ(request.LastMessage, "登录通讯失败:");
+    EXPECT_TRUE(errorBlockLogged());
+    EXPECT_GT(lastErrorText().size(), request.LastMessage.size());
+}
+
+TEST_F(SimulatorFault, CloseBeforeAnswerIsATransportFailure) {
+    start({"--fault", "close-before-answer"});
+    TBankLogin request;
+    EXPECT_FALSE(login(request));
+    EXPECT_EQ(request.LastMessage, "登录通讯失败:");
+    EXPECT_TRUE(errorBlockLogged());
+}
+
+TEST_F(SimulatorFault, AnswerLaterThanTheReadTimeOutIsATimeOut) {
+    start({"--fault", "delay:1500"});
+    TBankLogin request;
+    EXPECT_FALSE(login(request));
+    EXPECT_EQ(request.LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
+    EXPECT_TRUE(errorBlockLogged());
+}
+
+TEST_F(SimulatorFault, ShortDelayIsStillAnAnswer) {
+    start({"--fault", "delay:50"});
+    TBankLogin request;
+    EXPECT_TRUE(login(request)) << request.LastMessage;
+}
+
+TEST_F(SimulatorFault, UnansweredDepositWarnsThatItsOutcomeIsUnknown) {
+    start({"--fault", "never-answer@90004"});
+    loginOk();  // the fault touches deposits only
+    TVantrel deposit;
+    deposit.OwnerWindow = &sink;
+    deposit.CustBankAcctNo = kIcbcAccount;
+    deposit.CustTradeID = kTrader;
+    deposit.CustMoneyPwd = "123456";
+    deposit.ChangeMoney = "10000";
+    deposit.Direction = 1;
+    EXPECT_FALSE(deposit.Execute());
+    EXPECT_EQ(deposit.LastMessage.rfind("入金通讯失败:服务器在 1 秒内没有应答", 0), 0u) << deposit.LastMessage;
+    EXPECT_NE(deposit.LastMessage.find("本次业务结果未知"), std::string::npos);
+    EXPECT_TRUE(errorBlockLogged());
+}
+
+TEST_F(SimulatorFault, NeverAnswerTimesOutTheLogin) {
+    start({"--fault", "never-answer"});
+    TBankLogin request;
+    EXPECT_FALSE(login(request));
+    EXPECT_EQ(request.LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
+}
+
+TEST(SimulatorCommandLine, RefusesRemoteAddressesAndBadOptionsWithExitTwo) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const std::vector<Case> cases = {
+        {{"--listen", "10.1.2.3:0", "--db", "/tmp/x.db"}, "not a loopback address"},
+        {{"--listen", "0.0.0.0:0", "--db", "/tmp/x.db"}, "not a loopback address"},
+        {{"--listen", "localhost:0", "--db", "/tmp/x.db"}, "not an IP address"},
+        {{"--listen", "127.0.0.1:70000", "--db", "/tmp/x.db"}, "port"},
+        {{"--listen", "127.0.0.1:0"}, "--db"},
+        {{"--listen", "127.0.0.1:0", "--db", "/tmp/x.db", "--scramble", "4"}, "--scramble"},
+        {{"--listen", "127.0.0.1:0", "--db", "/tmp/x.db", "--fault", "explode"}, "unknown fault"},
+        {{"--listen", "127.0.0.1:0", "--db", "/tmp/x.db", "--rows-per-frame", "0"}, "--rows-per-frame"},
+    };
+    for (const auto& c : cases) {
+        std::string errors;
+        EXPECT_EQ(MiddlewareProcess::RunToExit(c.args, &errors), 2) << c.args[1];
+        EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+    }
+}
+
+TEST(SimulatorCommandLine, StopsCleanlyOnSigtermAndKeepsItsLedger) {
+    MiddlewareProcess sim({"--reset"});
+    const auto db = sim.db();
+    RawMiddlewareClient client(sim.port());
+    ASSERT_EQ(RawNumber(RawTransfer(client, kTrader, kIcbcAccount, true, 12345), "ChangeMoney"), 12345);
+    EXPECT_EQ(sim.stop(), 0);
+    sim.restart();
+    RawMiddlewareClient again(sim.port());
+    EXPECT_EQ(RawNumber(again.request({"90011", "", ""}, {{"CustTradeID", kTrader}}), "MarketMoney"), 5000000 + 12345);
+}
+
+}  // namespace
+}  // namespace vantrel::test

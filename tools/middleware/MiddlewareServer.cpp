@@ -1,0 +1,118 @@
+#include "MiddlewareServer.h"
+
+#include <iostream>
+#include <memory>
+
+namespace vantrel::middleware {
+namespace {
+
+class Connection : public std::enable_shared_from_this<Connection> {
+public:
+    Connection(asio::ip::tcp::socket socket, const MiddlewareOptions& options, Ledger& ledger)
+        : socket_(std::move(socket)), timer_(socket_.get_executor()), options_(options), ledger_(ledger) {}
+
+    void Start() { ReadPrefix(); }
+
+private:
+    void ReadPrefix() {
+        asio::async_read(socket_, asio::buffer(prefix_),
+                         [self = shared_from_this()](asio::error_code error, std::size_t) {
+                             if (!error) self->ReadPayload();
+                         });
+    }
+
+    void ReadPayload() {
+        const auto length = ParseRequestLength(std::string_view(prefix_.data(), 4));
+        // Without a readable length the stream cannot be resynchronized.
+        if (!length || length.value() < kHeaderSize || length.value() > kMaxPayloadSize) return Close();
+        payload_.assign(length.value(), '\0');
+        asio::async_read(socket_, asio::buffer(payload_),
+                         [self = shared_from_this()](asio::error_code error, std::size_t) {
+                             if (!error) self->Answer();
+                         });
+    }
+
+    bool FaultApplies(const std::string& functionCode) const {
+        return options_.fault != Fault::None &&
+               (options_.faultFunction.empty() || options_.faultFunction == functionCode);
+    }
+
+    void Answer() {
+        auto request = ParseRequest(payload_);
+        const bool fault = FaultApplies(request ? request.value().functionCode : std::string());
+        if (fault && options_.fault == Fault::NeverAnswer) return ReadPrefix();
+
+        auto answer = request ? ledger_.Handle(request.value()) : Answer::Failure("E1009", FailureText("E1009"));
+        FramingOptions framing;
+        framing.scrambleMode = options_.scramble;
+        framing.rowsPerFrame = options_.rowsPerFrame;
+        if (fault && options_.fault == Fault::BadLength) {
+            // Three-digit lengths always leave a blank behind the digits.
+            framing.leftAlignedLength = true;
+            framing.maxPayload = 999;
+        }
+        auto frames = BuildFrames(answer, framing, key_);
+        if (!frames) {
+            std::cerr << "answer not sent: " << frames.error() << std::endl;
+            frames = BuildFrames(Answer::Failure("E1099", FailureText("E1099")), framing, key_);
+            if (!frames) return Close();
+        }
+        out_.clear();
+        for (const auto& frame : frames.value()) out_ += frame;
+
+        if (fault && options_.fault == Fault::CloseBeforeAnswer) return Close();
+        if (fault && options_.fault == Fault::CloseMidFrame) {
+            out_.resize(frames.value().front().size() / 2);
+            return Write(true);
+        }
+        if (fault && options_.fault == Fault::Delay) {
+            timer_.expires_after(options_.delay);
+            timer_.async_wait([self = shared_from_this()](asio::error_code error) {
+                if (!error) self->Write(false);
+            });
+            return;
+        }
+        Write(false);
+    }
+
+    void Write(bool closeAfter) {
+        asio::async_write(socket_, asio::buffer(out_),
+                          [self = shared_from_this(), closeAfter](asio::error_code error, std::size_t) {
+                              if (error || closeAfter) return self->Close();
+                              self->ReadPrefix();
+                          });
+    }
+
+    void Close() {
+        asio::error_code ignored;
+        socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
+        socket_.close(ignored);
+    }
+
+    asio::ip::tcp::socket socket_;
+    asio::steady_timer timer_;
+    const MiddlewareOptions& options_;
+    Ledger& ledger_;
+    std::array<char, kPrefixSize> prefix_{};
+    std::string payload_;
+    std::string out_;
+    ConnectionKey key_;
+};
+
+}  // namespace
+
+MiddlewareServer::MiddlewareServer(asio::io_context& io, const MiddlewareOptions& options, Ledger& ledger)
+    : io_(io), options_(options), ledger_(ledger),
+      acceptor_(io, asio::ip::tcp::endpoint(asio::ip::make_address(options.host), options.port)) {
+    Accept();
+}
+
+void MiddlewareServer::Accept() {
+    acceptor_.async_accept([this](asio::error_code error, asio::ip::tcp::socket socket) {
+        if (error == asio::error::operation_aborted) return;
+        if (!error) std::make_shared<Connection>(std::move(socket), options_, ledger_)->Start();
+        Accept();
+    });
+}
+
+}  // namespace vantrel::middleware
