@@ -105,6 +105,7 @@ TEST(CliArguments, MistakesAreUsageErrorsWithOneLineSayingWhy) {
 
 TEST(CliArguments, PasswordsComeFromStandardInputOrItIsAUsageError) {
     test::TestFolder folder;
+    test::ScopedAppPath appPath(folder);  // RunCli sets it from --app-path
     const std::vector<std::string> base = {"--app-path", folder.appPath(), "--trade", "8001234"};
     auto args = [&](std::vector<std::string> rest) {
         auto all = base;

@@ -82,6 +82,8 @@ protected:
     }
 
     TestFolder folder;
+    // RunCli sets the variable for --app-path; the test gives it back.
+    ScopedAppPath appPath{folder};
     ScriptedServer server;
 };
 
