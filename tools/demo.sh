@@ -1,7 +1,82 @@
 #!/usr/bin/env bash
-# The demonstration: starts whatever the build already offers, newest first.
+# The demonstration: starts the middleware simulator with the sample Bank.ini
+# in a temporary application folder and runs a short command-line session.
 set -euo pipefail
-cd "$(dirname "$0")/../build"
-if [ -x bin/vantrel-core-demo ]; then exec bin/vantrel-core-demo; fi
-echo "No demonstration program is built yet; running the core tests instead."
-exec bin/vantrel_core_tests --gtest_brief=1
+root="$(cd "$(dirname "$0")/.." && pwd)"
+bin="$root/build/bin"
+port=17990
+
+if [ ! -x "$bin/vantrel" ]; then
+    echo "The command-line client is not built (expected $bin/vantrel); run ./run.sh demo." >&2
+    exit 1
+fi
+if [ ! -x "$bin/vantrel-middleware" ]; then
+    echo "The middleware simulator is not built yet ($bin/vantrel-middleware is missing)."
+    echo "Without a server there is nothing to talk to; showing the client's help instead:"
+    echo
+    exec "$bin/vantrel" --help
+fi
+
+work="$(mktemp -d)"
+sim_pid=""
+cleanup() {
+    if [ -n "$sim_pid" ]; then
+        kill "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+cp "$root/examples/Bank.ini" "$work/Bank.ini"
+"$bin/vantrel-middleware" --listen "127.0.0.1:$port" --db "$work/demo.db" --reset >"$work/middleware.log" 2>&1 &
+sim_pid=$!
+
+# Wait until the simulator accepts connections (or has died).
+for _ in $(seq 1 50); do
+    if ! kill -0 "$sim_pid" 2>/dev/null; then
+        echo "The simulator did not start (is port $port in use?):" >&2
+        cat "$work/middleware.log" >&2
+        exit 1
+    fi
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
+    sleep 0.1
+done
+
+trade=8001234
+password=123456
+bank=005
+account=6222020200112345678
+
+step() {
+    echo
+    echo "== $1"
+    shift
+    echo "\$ vantrel $*"
+}
+run() {
+    # The fund password goes through standard input, never the command line.
+    printf '%s\n' "$password" | "$bin/vantrel" --app-path "$work" --trade "$trade" --password-stdin "$@"
+}
+
+echo "Simulator on 127.0.0.1:$port; application folder $work"
+
+step "Probe the servers listed in Bank.ini and pick the fastest" probe
+"$bin/vantrel" --app-path "$work" probe
+
+step "Log in as $trade and list the signed bank accounts" login
+run login
+
+step "Deposit 100.00 yuan from bank $bank account $account" \
+    deposit --bank $bank --account $account --amount 100.00
+run deposit --bank "$bank" --account "$account" --amount 100.00 --memo "demo"
+
+step "Transfer details of that account" transfers --bank $bank --account $account
+run transfers --bank "$bank" --account "$account"
+
+step "Funds in the market account" market-funds
+run market-funds
+
+echo
+echo "Transfer log written by the session:"
+cat "$work"/logs/*.mlog | iconv -f GBK -t UTF-8 | tail -n 8
