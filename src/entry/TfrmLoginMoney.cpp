@@ -21,10 +21,7 @@
 #include "entry/WaitCursorGuard.h"
 #include "protocol/ProcessState.h"
 #include "protocol/TBankLogin.h"
-#if __has_include("widgets/TfFormSK.h")
 #include "widgets/TfFormSK.h"
-#define VANTREL_HAVE_SOFT_KEYBOARD 1
-#endif
 
 namespace vantrel {
 namespace {
@@ -222,13 +219,7 @@ bool TfrmLoginMoney::txtPassKeyPress(QKeyEvent* event) {
 void TfrmLoginMoney::btnKeyClick() {
     txtPass->setFocus();
     const QPoint mouse = QCursor::pos();
-    const QPoint topLeft(mouse.x() - txtPass->width(), mouse.y() + 10);
-#ifdef VANTREL_HAVE_SOFT_KEYBOARD
-    ShowSoftKeyboard(this, topLeft);
-#else
-    // SOFT KEYBOARD: opens here once widgets/TfFormSK.h provides ShowSoftKeyboard.
-    Q_UNUSED(topLeft);
-#endif
+    ShowSoftKeyboard(this, QPoint(mouse.x() - txtPass->width(), mouse.y() + 10));
 }
 
 void TfrmLoginMoney::btnSetClick() {

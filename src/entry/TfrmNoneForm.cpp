@@ -11,10 +11,7 @@
 #include "common/BankIni.h"
 #include "common/ErrorLog.h"
 #include "entry/OwnerWindow.h"
-#if __has_include("widgets/TRedTabSet.h")
 #include "widgets/TRedTabSet.h"
-#define VANTREL_HAVE_TAB_STRIP 1
-#endif
 
 namespace vantrel {
 namespace {
@@ -132,15 +129,13 @@ QString TfrmNoneForm::CaptionFor(const QString& name, const QString& def) {
 }
 
 void TfrmNoneForm::LoadTabCaptions() {
-#ifdef VANTREL_HAVE_TAB_STRIP
     for (auto* strip : findChildren<TRedTabSet*>()) {
         const auto captions = SectionValues(strip->objectName(), QStringLiteral("Bank.ini"));
         if (!captions)
             throw FormCreationError("no captions for the tab strip " + Utf8(strip->objectName()) + " of " +
                                     Utf8(objectName()) + ": Bank.ini is missing");
-        strip->setTabs(*captions);
+        strip->replaceTabs(*captions);
     }
-#endif
 }
 
 void TfrmNoneForm::LogBlockMessage(const QString&, int) {}

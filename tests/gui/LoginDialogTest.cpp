@@ -20,6 +20,8 @@
 #include "entry/MainWindowLauncher.h"
 #include "entry/TfrmLoginMoney.h"
 #include "protocol/ProcessState.h"
+#include "widgets/TRedTabSet.h"
+#include "widgets/TfFormSK.h"
 
 using namespace vantrel;
 
@@ -40,6 +42,15 @@ std::string RefusedAnswer() { return test::AnswerFrame({"Code", "Text", "E1001",
 bool SentPassword(const std::string& payload, const std::string& password) {
     return payload.find("8001234\x08" + password + "\x08") != std::string::npos;
 }
+
+// A main window with a tab strip: it needs Bank.ini to be built.
+class TabbedMainWindow : public TfrmNoneForm {
+public:
+    TabbedMainWindow() {
+        setObjectName("frmVantrel");
+        (new TRedTabSet(ClientArea()))->setObjectName("RTBIOKind");
+    }
+};
 
 }  // namespace
 
@@ -196,6 +207,7 @@ private slots:
         QCOMPARE(dialog->txtPass->text(), QString());
         QVERIFY(launched.isEmpty());
         QVERIFY(dialog->result() != QDialog::Accepted);
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 
         dialog->txtPass->setText("123456");
         dialog->btnOkClick();
@@ -263,6 +275,51 @@ private slots:
         QCOMPARE(user->messages.size(), shownBefore + 2);
         QVERIFY(dialog->isHidden());
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    }
+
+    void mainWindowWithATabStripFailsWithoutBankIniAndIsLogged() {
+        server->enqueue({AccountsAnswer({})});
+        SetMainWindowLauncher([](const QString&) {
+            auto window = CreateForm<TabbedMainWindow>();
+            window->exec();
+        });
+        auto dialog = makeDialog();
+        QVERIFY(QFile::remove(QString::fromStdString(folder->appPath() + "Bank.ini")));
+        dialog->txtPass->setText("123456");
+        dialog->btnOkClick();
+        QVERIFY2(errorLog().find("  uMoneyLogin ->  btnOkClick -> no captions for the tab strip RTBIOKind") !=
+                     std::string::npos,
+                 errorLog().c_str());
+        QVERIFY(dialog->isHidden());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    }
+
+    void softKeyboardTypesThroughThePasswordFilter() {
+        auto dialog = makeDialog();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        QCursor::setPos(dialog->mapToGlobal(QPoint(200, 60)));
+        dialog->btnKeyClick();
+        TfFormSK* keyboard = CurrentSoftKeyboard();
+        QVERIFY(keyboard);
+        QCOMPARE(keyboard->Target(), dialog.get());
+        QCOMPARE(dialog->focusWidget(), dialog->txtPass);
+        QCOMPARE(keyboard->pos(), QPoint(QCursor::pos().x() - dialog->txtPass->width(), QCursor::pos().y() + 10));
+
+        QPushButton* letter = nullptr;
+        QPushButton* punctuation = nullptr;
+        for (int n = 1; n <= KeyCount; ++n) {
+            QPushButton* key = keyboard->Button(QString("Btn_%1").arg(n));
+            const QChar c = key ? keyboard->KeyChar(key) : QChar();
+            if (!letter && c.isLetter()) letter = key;
+            if (!punctuation && c.isPunct()) punctuation = key;
+        }
+        QVERIFY(letter && punctuation);
+        const QChar typed = keyboard->KeyChar(letter);
+        letter->click();
+        punctuation->click();
+        QCOMPARE(dialog->txtPass->text(), QString(typed));
+        keyboard->close();
     }
 
     void trimmedTradeNumberIsSentAndLaunched() {
