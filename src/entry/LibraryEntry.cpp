@@ -16,7 +16,8 @@
 namespace vantrel {
 namespace {
 
-// The QApplication the library made because the host had none.
+// The QApplication the library made because the host had none; it lives
+// until the process ends.
 QApplication* ownApplication = nullptr;
 
 constexpr int kTradeIdLength = 15;  // txtUser's limit
@@ -72,8 +73,9 @@ bool EnsureLibraryRunning() {
 }
 
 void ShutDownLibrary() {
-    delete ownApplication;
-    ownApplication = nullptr;
+    // The QApplication the library made is not deleted: this runs among the
+    // process's exit handlers, after Qt's own global objects created since
+    // the library was loaded are gone, and deleting it then crashes.
     StopLibrary();
 }
 

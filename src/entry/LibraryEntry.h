@@ -11,8 +11,8 @@ namespace vantrel {
 // when the host has none, a QApplication kept for the life of the process.
 // False (and an error-log line) when the library cannot run here.
 bool EnsureLibraryRunning();
-// The shut-down steps: frees a QApplication the library created, then the
-// shared state (StopLibrary).
+// The shut-down steps: frees the shared state (StopLibrary). A QApplication
+// the library created stays until the process ends.
 void ShutDownLibrary();
 
 // The login sequence of one export call. Strings are GBK as the host passes

@@ -384,6 +384,30 @@ private slots:
         QCOMPARE(dialog->width(), 342);
     }
 
+    // The pictures of docs/screenshots, saved when VANTREL_SCREENSHOTS names
+    // a folder.
+    void screenshots() {
+        auto dialog = makeDialog();
+        dialog->UseServerChoice();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        waitForReady(*dialog);
+        QTest::keyClicks(dialog->txtPass, "123456");
+        const QImage normal = dialog->grab().toImage();
+        QCOMPARE(normal.size() / normal.devicePixelRatio(), QSize(342, 206));
+        dialog->btnSetClick();
+        QTest::qWait(50);
+        const QImage enlarged = dialog->grab().toImage();
+        QCOMPARE(enlarged.size() / enlarged.devicePixelRatio(), QSize(342, 300));
+        // The server controls come into view below the buttons.
+        QVERIFY(enlarged.copy(0, 206, 342, 80) != QImage(342, 80, enlarged.format()));
+
+        const QString folder = qEnvironmentVariable("VANTREL_SCREENSHOTS");
+        if (folder.isEmpty()) return;
+        QVERIFY(normal.save(folder + "/login.png"));
+        QVERIFY(enlarged.save(folder + "/login-enlarged.png"));
+    }
+
     void btnExitClosesTheDialog() {
         auto dialog = makeDialog();
         dialog->show();
