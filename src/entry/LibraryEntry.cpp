@@ -1,0 +1,119 @@
+#include "entry/LibraryEntry.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QThread>
+#include <QtDebug>
+
+#include <optional>
+
+#include "common/ErrorLog.h"
+#include "common/TextCodec.h"
+#include "entry/OwnerWindow.h"
+#include "entry/TfrmLoginMoney.h"
+#include "protocol/ProcessState.h"
+
+namespace vantrel {
+namespace {
+
+// The QApplication the library made because the host had none; it lives
+// until the process ends.
+QApplication* ownApplication = nullptr;
+
+constexpr int kTradeIdLength = 15;  // txtUser's limit
+
+// The error log is the only place an export can report to; when even that
+// fails, standard error is all that is left.
+void ReportFailure(const std::string& text) noexcept {
+    try {
+        WriteErrorLog(text);
+    } catch (const std::exception& failure) {
+        qWarning("%s (error log not written: %s)", text.c_str(), failure.what());
+    } catch (...) {
+        qWarning("%s", text.c_str());
+    }
+}
+
+std::optional<std::string> Decode(const char* gbk, const char* what, const char* exportName) {
+    if (!gbk) {
+        ReportFailure(std::string(exportName) + " -> " + what + " is missing");
+        return std::nullopt;
+    }
+    auto text = GbkToUtf8(gbk);
+    if (!text.ok()) {
+        ReportFailure(std::string(exportName) + " -> " + what + " is not GBK text: " + text.error());
+        return std::nullopt;
+    }
+    return std::move(text).value();
+}
+
+}  // namespace
+
+bool EnsureLibraryRunning() {
+    StartLibrary();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) {
+        // Widgets need a QApplication; one made here stays for the process
+        // (Qt allows one per process), so argc and argv must outlive it.
+        static int argc = 1;
+        static char name[] = "vantrel";
+        static char* argv[] = {name, nullptr};
+        ownApplication = new QApplication(argc, argv);
+        app = ownApplication;
+    }
+    if (!qobject_cast<QApplication*>(app)) {
+        ReportFailure("OpenVantrel -> the host runs a QCoreApplication without widgets");
+        return false;
+    }
+    if (app->thread() != QThread::currentThread()) {
+        ReportFailure("OpenVantrel -> called from a thread other than the user-interface thread");
+        return false;
+    }
+    return true;
+}
+
+void ShutDownLibrary() {
+    // The QApplication the library made is not deleted: this runs among the
+    // process's exit handlers, after Qt's own global objects created since
+    // the library was loaded are gone, and deleting it then crashes.
+    StopLibrary();
+}
+
+void RunLoginSequence(uintptr_t hostWindow, const char* host, int32_t port, const char* tradeId,
+                      bool serverChoice) noexcept {
+    const char* exportName = serverChoice ? "OpenVantrelEx" : "OpenVantrel";
+    try {
+        if (!EnsureLibraryRunning()) return;
+        const auto trade = Decode(tradeId, "the trade number", exportName);
+        if (!trade) return;
+        std::optional<std::string> server;
+        if (!serverChoice) {
+            server = Decode(host, "the host", exportName);
+            if (!server) return;
+        }
+        const QString tradeText = QString::fromStdString(*trade);
+        // The edit would cut a longer number, and log in as somebody else.
+        if (tradeText.size() > kTradeIdLength) {
+            ReportFailure(std::string(exportName) + " -> the trade number " + *trade + " is longer than " +
+                          std::to_string(kTradeIdLength) + " characters");
+            return;
+        }
+
+        ScopedOwnerWindow owner(hostWindow);
+        auto dialog = CreateForm<TfrmLoginMoney>();
+        dialog->txtUser->setText(tradeText);
+        if (serverChoice) {
+            dialog->UseServerChoice();
+        } else {
+            dialog->FixedHost = *server;
+            dialog->FixedPort = port;
+        }
+        dialog->exec();
+    } catch (const std::exception& failure) {
+        ReportFailure(std::string(exportName) + " -> " + failure.what());
+    } catch (...) {
+        ReportFailure(std::string(exportName) + " -> unknown failure");
+    }
+}
+
+}  // namespace vantrel

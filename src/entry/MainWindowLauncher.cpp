@@ -1,0 +1,20 @@
+#include "entry/MainWindowLauncher.h"
+
+namespace vantrel {
+namespace {
+
+MainWindowLauncher& Installed() {
+    static MainWindowLauncher launcher;
+    return launcher;
+}
+
+}  // namespace
+
+void SetMainWindowLauncher(MainWindowLauncher launcher) { Installed() = std::move(launcher); }
+
+void LaunchMainWindow(const QString& tradeId) {
+    // A copy: the launcher may install another one while it runs.
+    if (auto launcher = Installed()) launcher(tradeId);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,20 @@
+#pragma once
+// How the login dialog opens the main window after a successful login. The
+// main window is built in its own folder and installs itself here, so that
+// the login does not depend on it; tests install a recorder. Until something
+// is installed, launching does nothing and the export returns after login.
+#include <QString>
+
+#include <functional>
+
+namespace vantrel {
+
+// Creates the main window, hands it the trade number (SetTradeID), shows it
+// modally and frees it. May throw when the window cannot be built.
+using MainWindowLauncher = std::function<void(const QString& tradeId)>;
+
+// Installs the process-wide launcher; an empty one restores the default.
+void SetMainWindowLauncher(MainWindowLauncher launcher);
+void LaunchMainWindow(const QString& tradeId);
+
+}  // namespace vantrel

@@ -1,0 +1,168 @@
+#include "entry/TfrmNoneForm.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include "common/BankIni.h"
+#include "common/ErrorLog.h"
+#include "entry/OwnerWindow.h"
+#include "widgets/TRedTabSet.h"
+
+namespace vantrel {
+namespace {
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+QStringList ToQt(const std::vector<std::string>& values) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(values.size()));
+    for (const auto& value : values) list << QString::fromStdString(value);
+    return list;
+}
+
+}  // namespace
+
+QString SystemPromptTitle() { return QStringLiteral("系统提示"); }
+
+TfrmNoneForm::TfrmNoneForm(QWidget* parent, bool asDialog) : QDialog(parent), asDialog_(asDialog) {
+    Qt::WindowFlags flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (asDialog) flags |= Qt::MSWindowsFixedSizeDialogHint;
+    setWindowFlags(flags);
+    setWindowTitle(QStringLiteral("资金划转"));
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    PanBack = new QFrame(this);
+    PanBack->setObjectName("PanBack");
+    outer->addWidget(PanBack);
+    auto* back = new QVBoxLayout(PanBack);
+    back->setContentsMargins(0, 0, 0, 0);
+    back->setSpacing(0);
+
+    PanMore = new QFrame(PanBack);
+    PanMore->setObjectName("PanMore");
+    PanMore->setFrameShape(QFrame::StyledPanel);
+    PanMore->setFrameShadow(QFrame::Plain);
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("NSimSun")});
+    font.setPixelSize(12);
+    PanMore->setFont(font);
+    back->addWidget(PanMore);
+    auto* more = new QVBoxLayout(PanMore);
+    more->setContentsMargins(0, 0, 0, 0);
+    more->setSpacing(0);
+
+    clientArea_ = new QWidget(PanMore);
+    more->addWidget(clientArea_, 1);
+
+    PanStatu = new QFrame(PanMore);
+    PanStatu->setObjectName("PanStatu");
+    PanStatu->setFixedHeight(24);
+    PanStatu->setStyleSheet(QStringLiteral("#PanStatu { border: none; border-top: 1px solid palette(mid); }"));
+    more->addWidget(PanStatu);
+
+    // One-pixel edges along the bottom and the right of the window.
+    lblBottom = new QLabel(this);
+    lblBottom->setObjectName("lblBottom");
+    lblRight = new QLabel(this);
+    lblRight->setObjectName("lblRight");
+
+    SetDesignSize(911, 578);
+}
+
+TfrmNoneForm::~TfrmNoneForm() = default;
+
+void TfrmNoneForm::SetDesignSize(int width, int height) {
+    if (asDialog_)
+        setFixedSize(width, height);
+    else
+        resize(width, height);
+}
+
+void TfrmNoneForm::FinishCreation() {
+    if (creationFinished_) return;
+    creationFinished_ = true;
+    setWindowTitle(CaptionFor(objectName(), windowTitle()));
+    LoadTabCaptions();
+}
+
+int TfrmNoneForm::ShowMsg(const QString& text, int buttons, const QString& title) {
+    return Prompts().messageBox(this, text, title, buttons);
+}
+
+void TfrmNoneForm::WriteErrorLog(const QString& text) { vantrel::WriteErrorLog(Utf8(text)); }
+
+std::optional<QStringList> TfrmNoneForm::SectionValues(const QString& section, const QString& fileName) {
+    auto values = vantrel::SectionValues(Utf8(section), Utf8(fileName));
+    if (!values) return std::nullopt;
+    return ToQt(*values);
+}
+
+void TfrmNoneForm::LoadComboItems(const QString& prefix, QComboBox* combo) {
+    const auto values = SectionValues(prefix + combo->objectName(), QStringLiteral("Bank.ini"));
+    combo->clear();
+    if (values) combo->addItems(*values);
+}
+
+bool TfrmNoneForm::IniReadBool(const QString& section, const QString& key, bool def) {
+    return vantrel::IniReadBool(Utf8(section), Utf8(key), def);
+}
+
+QString TfrmNoneForm::IniReadString(const QString& section, const QString& key, const QString& def) {
+    return QString::fromStdString(vantrel::IniReadString(Utf8(section), Utf8(key), Utf8(def)));
+}
+
+int TfrmNoneForm::IniReadInteger(const QString& section, const QString& key, int def) {
+    return vantrel::IniReadInteger(Utf8(section), Utf8(key), def);
+}
+
+QString TfrmNoneForm::CaptionFor(const QString& name, const QString& def) {
+    if (name.isEmpty()) return def;
+    return IniReadString(QStringLiteral("LabelCaption"), name, def);
+}
+
+void TfrmNoneForm::LoadTabCaptions() {
+    for (auto* strip : findChildren<TRedTabSet*>()) {
+        const auto captions = SectionValues(strip->objectName(), QStringLiteral("Bank.ini"));
+        if (!captions)
+            throw FormCreationError("no captions for the tab strip " + Utf8(strip->objectName()) + " of " +
+                                    Utf8(objectName()) + ": Bank.ini is missing");
+        strip->replaceTabs(*captions);
+    }
+}
+
+void TfrmNoneForm::LogBlockMessage(const QString&, int) {}
+void TfrmNoneForm::LogTextMessage(const QString&, int) {}
+
+void TfrmNoneForm::showEvent(QShowEvent* event) {
+    // The native window exists by now and is not yet mapped: the moment to
+    // give a parentless window the host's window as owner.
+    AttachToOwner(this);
+    if (!centred_) {
+        centred_ = true;
+        QScreen* screen = windowHandle() ? windowHandle()->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    QDialog::showEvent(event);
+}
+
+void TfrmNoneForm::resizeEvent(QResizeEvent* event) {
+    lblBottom->setGeometry(0, height() - 1, width(), 1);
+    lblRight->setGeometry(width() - 1, 0, 1, height());
+    lblBottom->raise();
+    lblRight->raise();
+    QDialog::resizeEvent(event);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,17 @@
+# Fails unless LIBRARY's dynamic symbol table defines exactly OpenVantrel and
+# OpenVantrelEx.
+find_program(NM nm REQUIRED)
+execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY} OUTPUT_VARIABLE table RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${table}")
+set(names)
+foreach(line ${lines})
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+if(NOT names STREQUAL "OpenVantrel;OpenVantrelEx")
+  message(FATAL_ERROR "exported: ${names}")
+endif()

@@ -1,0 +1,177 @@
+// vantrel-host: a stand-in for the trading program that loads the library.
+//
+//   vantrel-host [--ex] [--host H --port P] --trade ID [--lib PATH] [--auto]
+//
+// Loads the library at run time, resolves the export by name and calls it
+// with its own window as the owner. With --auto it makes no window and no
+// QApplication of its own, like a host that is not a Qt program, and calls
+// the export at once.
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+#include "common/TextCodec.h"
+#include "vantrel.h"
+
+namespace {
+
+struct Options {
+    bool ex = false;
+    bool automatic = false;
+    std::string host = "127.0.0.1";
+    int32_t port = 12345;
+    std::string trade;  // UTF-8
+    std::string library;
+};
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: vantrel-host [--ex] [--host H --port P] --trade ID [--lib PATH] [--auto]\n"
+                 "  --ex      log in to a server chosen from Bank.ini (OpenVantrelEx)\n"
+                 "  --auto    no host window: call the export at once and exit\n");
+}
+
+std::optional<Options> Parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+        if (arg == "--ex") {
+            options.ex = true;
+        } else if (arg == "--auto") {
+            options.automatic = true;
+        } else if (arg == "--host" || arg == "--port" || arg == "--trade" || arg == "--lib") {
+            const char* text = value();
+            if (!text) return std::nullopt;
+            if (arg == "--host") options.host = text;
+            if (arg == "--trade") options.trade = text;
+            if (arg == "--lib") options.library = text;
+            if (arg == "--port") {
+                char* end = nullptr;
+                const long port = std::strtol(text, &end, 10);
+                if (*end != '\0' || port < 0 || port > 65535) return std::nullopt;
+                options.port = static_cast<int32_t>(port);
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (options.trade.empty()) return std::nullopt;
+    return options;
+}
+
+std::filesystem::path ExecutableFolder() {
+#ifdef _WIN32
+    wchar_t name[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH);
+    return std::filesystem::path(std::wstring(name, length)).parent_path();
+#else
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+#endif
+}
+
+std::string DefaultLibrary() {
+#ifdef _WIN32
+    return (ExecutableFolder() / "vantrel.dll").string();
+#else
+    return (ExecutableFolder() / ".." / "lib" / "libvantrel.so").lexically_normal().string();
+#endif
+}
+
+// The loaded library and its two exports.
+struct Library {
+    VantrelOpenFn open = nullptr;
+    VantrelOpenExFn openEx = nullptr;
+};
+
+std::optional<Library> Load(const std::string& path) {
+    Library library;
+#ifdef _WIN32
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        std::fprintf(stderr, "vantrel-host: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
+        return std::nullopt;
+    }
+    library.open = reinterpret_cast<VantrelOpenFn>(GetProcAddress(module, "OpenVantrel"));
+    library.openEx = reinterpret_cast<VantrelOpenExFn>(GetProcAddress(module, "OpenVantrelEx"));
+#else
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        std::fprintf(stderr, "vantrel-host: cannot load %s: %s\n", path.c_str(), dlerror());
+        return std::nullopt;
+    }
+    library.open = reinterpret_cast<VantrelOpenFn>(dlsym(module, "OpenVantrel"));
+    library.openEx = reinterpret_cast<VantrelOpenExFn>(dlsym(module, "OpenVantrelEx"));
+#endif
+    // The library stays loaded until the process ends, as in a trading program.
+    if (!library.open || !library.openEx) {
+        std::fprintf(stderr, "vantrel-host: %s does not export OpenVantrel and OpenVantrelEx\n", path.c_str());
+        return std::nullopt;
+    }
+    return library;
+}
+
+// Calls the chosen export with `owner` as the host window.
+std::function<void(uintptr_t)> MakeCall(const Library& library, const Options& options, std::string tradeGbk,
+                                        std::string hostGbk) {
+    if (options.ex) return [=](uintptr_t owner) { library.openEx(owner, tradeGbk.c_str()); };
+    return [=](uintptr_t owner) { library.open(owner, hostGbk.c_str(), options.port, tradeGbk.c_str()); };
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto options = Parse(argc, argv);
+    if (!options) {
+        Usage();
+        return 2;
+    }
+    const auto trade = vantrel::Utf8ToGbk(options->trade);
+    const auto host = vantrel::Utf8ToGbk(options->host);
+    if (!trade.ok() || !host.ok()) {
+        std::fprintf(stderr, "vantrel-host: %s\n", (trade.ok() ? host : trade).error().c_str());
+        return 2;
+    }
+    const std::string path = options->library.empty() ? DefaultLibrary() : options->library;
+    const auto library = Load(path);
+    if (!library) return 1;
+    const auto call = MakeCall(*library, *options, trade.value(), host.value());
+
+    if (options->automatic) {
+        call(0);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.setWindowTitle(QStringLiteral("交易客户端"));
+    auto* central = new QWidget(&window);
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(new QLabel(QStringLiteral("交易商号：%1").arg(QString::fromStdString(options->trade))));
+    auto* open = new QPushButton(QStringLiteral("打开资金划转"));
+    open->setObjectName("btnOpen");
+    layout->addWidget(open);
+    window.setCentralWidget(central);
+    QObject::connect(open, &QPushButton::clicked, &window,
+                     [&] { call(static_cast<uintptr_t>(window.winId())); });
+    window.resize(360, 140);
+    window.show();
+    return app.exec();
+}
