@@ -8,10 +8,10 @@
 namespace vantrel {
 namespace {
 
-std::unique_ptr<ProcessState>& State() {
-    static std::unique_ptr<ProcessState> state;
-    return state;
-}
+// A plain pointer, so that no static destructor runs before a library's
+// shut-down object has called StopLibrary; the order of static destruction
+// across files is not defined.
+ProcessState* runningState = nullptr;
 
 void BindClientEvents(ProcessState& state) {
     state.SharedClient.onConnected = [] {
@@ -29,30 +29,30 @@ void BindClientEvents(ProcessState& state) {
 }  // namespace
 
 void StartLibrary() {
-    auto& state = State();
-    if (state) return;
+    if (runningState) return;
     if (auto made = EnsureFolder(LogPath()); !made.ok())
         throw std::runtime_error(made.error());
-    state = std::make_unique<ProcessState>();
+    auto state = std::make_unique<ProcessState>();
     BindClientEvents(*state);
+    runningState = state.release();
 }
 
 void StopLibrary() {
-    auto& state = State();
+    std::unique_ptr<ProcessState> state(runningState);
+    runningState = nullptr;
     if (!state) return;
     // No request outlives the library; the last disconnect reaches nobody.
     state->BoundRequest = nullptr;
     state->SharedClient.onConnected = nullptr;
     state->SharedClient.onDisconnected = nullptr;
     if (state->SharedClient.connected()) state->SharedClient.disconnect();
-    state.reset();
 }
 
-bool LibraryStarted() { return State() != nullptr; }
+bool LibraryStarted() { return runningState != nullptr; }
 
 ProcessState& Process() {
-    if (!State()) StartLibrary();
-    return *State();
+    if (!runningState) StartLibrary();
+    return *runningState;
 }
 
 }  // namespace vantrel

@@ -193,11 +193,11 @@ TEST_F(CliCommands, AFailedRequestPrintsTheMessageOnStandardErrorAndExitsOne) {
 }
 
 TEST_F(CliCommands, AFailedLoginSendsNothingElse) {
-    server.enqueue({AnswerFrame({"Code", "Message", "E1002", "wrong"}, 2, "E1002")});
+    server.enqueue({AnswerFrame({"Code", "Message", "E1009", "wrong"}, 2, "E1009")});
     const auto outcome = Vantrel(Login({"market-funds"}), "bad\n");
     EXPECT_EQ(outcome.status, 1);
-    // No [ReturnCode] entry for E1002: the server's own description.
-    EXPECT_EQ(outcome.err, "vantrel: E1002 : wrong\n");
+    // No [ReturnCode] entry for E1009: the server's own description.
+    EXPECT_EQ(outcome.err, "vantrel: E1009 : wrong\n");
     EXPECT_EQ(server.requests().size(), 1u);
 }
 

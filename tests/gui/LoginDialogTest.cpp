@@ -36,7 +36,7 @@ std::string AccountsAnswer(const std::vector<std::vector<std::string>>& rows) {
     return test::AnswerFrame(items, 7);
 }
 
-std::string RefusedAnswer() { return test::AnswerFrame({"Code", "Text", "E1001", "password wrong"}, 2, "E1001"); }
+std::string RefusedAnswer() { return test::AnswerFrame({"Code", "Text", "E1002", "password wrong"}, 2, "E1002"); }
 
 // The password as it went over the wire: the values follow the names.
 bool SentPassword(const std::string& payload, const std::string& password) {
@@ -202,8 +202,8 @@ private slots:
         auto dialog = makeDialog();
         dialog->txtPass->setText("111111");
         dialog->btnOkClick();
-        QCOMPARE(dialog->Login().LastMessage, std::string("E1001 : 资金密码错误"));
-        QCOMPARE(messages().last(), QString("E1001 : 资金密码错误"));
+        QCOMPARE(dialog->Login().LastMessage, std::string("E1002 : 资金密码错误"));
+        QCOMPARE(messages().last(), QString("E1002 : 资金密码错误"));
         QCOMPARE(dialog->txtPass->text(), QString());
         QVERIFY(launched.isEmpty());
         QVERIFY(dialog->result() != QDialog::Accepted);
@@ -227,7 +227,7 @@ private slots:
         const QStringList shown = messages();
         QCOMPARE(shown.size(), 3);
         QVERIFY(shown[0].startsWith("===") && shown[0].contains("信息：连接服务器 "));
-        QVERIFY(shown[1].contains("信息：E1001 : 资金密码错误"));
+        QVERIFY(shown[1].contains("信息：E1002 : 资金密码错误"));
         QVERIFY(!shown[1].endsWith("\n"));
 
         // Blank blocks and bare texts are not shown.
