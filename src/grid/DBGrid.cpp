@@ -466,7 +466,10 @@ QString DBGrid::footerText(int column) const {
 
 void DBGrid::placeFooter() {
     const int height = footerRows_ ? rowHeight_ : 0;
-    setViewportMargins(0, 0, 0, height);
+    // QTableView keeps the title row in the top margin; the footer takes the bottom one.
+    const int top = header_->isHidden() ? 0 : header_->height();
+    const QMargins wanted(0, top, 0, height);
+    if (viewportMargins() != wanted) setViewportMargins(wanted);
     if (footerRows_) {
         const QRect vp = viewport()->geometry();
         footer_->setGeometry(vp.left(), vp.bottom() + 1, vp.width(), height);

@@ -192,6 +192,7 @@ private slots:
             if (!folder.isEmpty()) {
                 preview->showNormal();
                 preview->resize(900, 700);
+                preview->chooseZoom(9);
                 QTest::qWait(200);
                 preview->grab().save(QString::fromLocal8Bit(folder) + "/preview.png");
             }

@@ -390,6 +390,7 @@ private slots:
         f.parent.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.parent));
         f.grid->setCurrentIndex(f.grid->model()->index(1, 0));
+        f.grid->scrollToTop();
         QVERIFY(f.grid->model()->index(0, 2).data().toString() == "工商银行");
         QVERIFY(f.parent.grab().save(QString::fromLocal8Bit(folder) + "/grid.png"));
     }
