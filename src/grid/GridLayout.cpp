@@ -305,41 +305,45 @@ void LayoutBuilder::createTable(MemoryTable& table) {
     layout_.tableCreated = true;
 }
 
-void LayoutBuilder::createDefaultIndex(MemoryTable& table) {
-    const auto values = ini_.sectionValues(layout_.nodeName + "Index");
+void LayoutBuilder::createDefaultIndex(MemoryTable& table) { CreateDefaultIndex(ini_, layout_, table); }
+
+void LayoutBuilder::applyColumnHints() { ApplyColumnHints(ini_, param_, layout_); }
+
+}  // namespace
+
+void CreateDefaultIndex(const Profile& ini, GridLayout& layout, MemoryTable& table) {
+    const auto values = ini.sectionValues(layout.nodeName + "Index");
     if (values.size() < 3) return;
     GridIndexDef index{values[0], values[1], 0};
     auto direction = ParseProfileGridInteger(values[2]);
     if (!direction || *direction < std::numeric_limits<int>::min() || *direction > std::numeric_limits<int>::max()) {
-        log(grid_log::kIndexFailed, "\"" + values[2] + "\" is not an integer (index direction)");
+        layout.logLines.push_back(std::string(grid_log::kIndexFailed) + "\"" + values[2] + "\" is not an integer (index direction)");
         return;
     }
     index.direction = static_cast<int>(*direction);
-    layout_.index = index;
+    layout.index = index;
     if (index.direction == 0 || index.direction == 1) {
         if (auto added = table.addIndex(index.name, index.fields, index.direction == 1); !added) {
-            log(grid_log::kIndexFailed, added.error());
+            layout.logLines.push_back(std::string(grid_log::kIndexFailed) + added.error());
             return;
         }
     }
     if (auto selected = table.setIndex(index.name); !selected) {
-        log(grid_log::kIndexFailed, selected.error());
+        layout.logLines.push_back(std::string(grid_log::kIndexFailed) + selected.error());
         return;
     }
-    layout_.indexSelected = true;
+    layout.indexSelected = true;
 }
 
-void LayoutBuilder::applyColumnHints() {
-    if (!param_.columnsHintFlag()) return;
-    layout_.showHints = true;
-    const std::string section = "Hint" + layout_.nodeName;
-    for (auto& column : layout_.columns) {
+void ApplyColumnHints(const Profile& ini, const TGridParam& param, GridLayout& layout) {
+    if (!param.columnsHintFlag()) return;
+    layout.showHints = true;
+    const std::string section = "Hint" + layout.nodeName;
+    for (auto& column : layout.columns) {
         column.showTitleHint = true;
-        column.hint = ini_.readString(section, column.fieldName + "Hint", column.caption);
+        column.hint = ini.readString(section, column.fieldName + "Hint", column.caption);
     }
 }
-
-}  // namespace
 
 std::vector<std::string> SplitGridList(std::string_view value) {
     std::vector<std::string> entries;

@@ -158,6 +158,13 @@ GridLayout BuildGridLayout(const Profile& ini, std::string_view nodeName, const 
 GridLayout FormatGridLayout(std::string_view nodeName, const GridFormatOptions& options, const TGridParam& param,
                             const GridTexts& texts, MemoryTable* table);
 
+// CreateDefaultIndex: section NodeName + "Index" (name, field list,
+// direction) added to `table` and selected; failures go to logLines.
+void CreateDefaultIndex(const Profile& ini, GridLayout& layout, MemoryTable& table);
+// ApplyColumnHints: with ColumnsHintFlag, every column's title hint from
+// section "Hint" + NodeName, key field name + "Hint", default the caption.
+void ApplyColumnHints(const Profile& ini, const TGridParam& param, GridLayout& layout);
+
 // A section's values in file order and the keys of its lines (text before
 // the first "=", trimmed; "" for a line without one).
 struct GridSection {

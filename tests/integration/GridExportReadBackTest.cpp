@@ -1,0 +1,207 @@
+// Exports read back by real programs: the worksheet by a spreadsheet
+// program (ssconvert), the HTML page by Python's html.parser. Both must give
+// the cells the grid shows.
+#include "TestFolder.h"
+#include "common/MemoryTable.h"
+#include "common/Profile.h"
+#include "common/TextCodec.h"
+#include "grid/GridExport.h"
+#include "grid/GridLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+namespace vantrel {
+namespace {
+
+const char* const kIni = R"([GridParam]
+FooterCountFlag=1
+[ReadBackGrid]
+ColWidth=80,80,80,80,80
+ColTotal=1,2,0,3,0
+ColVisual=1,1,1,1,1
+ColTag=1,2,3,4,5
+ColAlign=C,0,D,0.00,C
+ColColor=clWhite,clWhite,clWhite,clWhite,clWhite
+ColStyle=0,0,0,0,0
+ColDBWidth=20,0,10,0,30
+ColDataType=0,1,0,2,0
+Name=名称
+Count=笔数
+Bank=银行
+Money=金额
+Memo=备注
+)";
+
+bool HaveProgram(const std::string& name) {
+    return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    std::array<char, 4096> buffer;
+    while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe)) out.append(buffer.data(), n);
+    pclose(pipe);
+    return out;
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// RFC 4180 fields of one CSV text.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> rows(1);
+    std::string field;
+    bool quoted = false, any = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') field += '"', ++i;
+            else if (c == '"') quoted = false;
+            else field += c;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            rows.back().push_back(field), field.clear();
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            rows.back().push_back(field), field.clear();
+            rows.emplace_back();
+        } else {
+            field += c;
+        }
+        any = true;
+    }
+    if (!field.empty() || (any && !rows.back().empty())) rows.back().push_back(field);
+    if (rows.back().empty()) rows.pop_back();
+    return rows;
+}
+
+class GridExportReadBack : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const Profile ini = Profile::Parse(Utf8ToGbk(kIni).value());
+        param_ = TGridParam::Load(ini, folder_.appPath()).value();
+        GridFormatOptions options;
+        options.spaceColFlag = false;
+        layout_ = BuildGridLayout(ini, "ReadBackGrid", options, *param_, LoadGridTexts(ini, *param_), &table_);
+        ASSERT_TRUE(layout_.tableCreated);
+        ASSERT_TRUE(table_.appendRow({"工商银行 & <分行>", "12", "01", "1234.5", "引号\"在内"}));
+        ASSERT_TRUE(table_.appendRow({"", "-7", "", "0.125", ""}));
+        ASSERT_TRUE(table_.appendRow({"建设", "536870911", "9", "-3", "末行"}));
+        ExportOptions options2;
+        options2.gridName = "ReadBackGrid";
+        sheet_ = BuildExportSheet(layout_, *param_, table_, options2).value();
+    }
+
+    // The sheet as rows of texts: titles, records, footer.
+    std::vector<std::vector<ExportCell>> Rows() const {
+        std::vector<std::vector<ExportCell>> rows;
+        std::vector<ExportCell> titles;
+        for (const auto& column : sheet_.columns) titles.push_back({ExportCellKind::Text, column.title});
+        rows.push_back(titles);
+        rows.insert(rows.end(), sheet_.rows.begin(), sheet_.rows.end());
+        if (sheet_.footer) rows.push_back(*sheet_.footer);
+        return rows;
+    }
+
+    std::filesystem::path Write(ExportFormat format, const std::string& name) {
+        const auto bytes = ExportBytes(format, sheet_);
+        EXPECT_TRUE(bytes) << bytes.error();
+        return folder_.write(name, bytes.value());
+    }
+
+    test::TestFolder folder_;
+    std::optional<TGridParam> param_;
+    GridLayout layout_;
+    MemoryTable table_;
+    ExportSheet sheet_;
+};
+
+TEST_F(GridExportReadBack, SpreadsheetProgramReadsTheSameCells) {
+    if (!HaveProgram("ssconvert")) GTEST_SKIP() << "ssconvert (gnumeric) is not installed";
+    const auto xls = Write(ExportFormat::Excel, "grid.xls");
+    const auto csv = folder_.path() / "grid.csv";
+    // The worksheet carries no code page record: the reader is told GBK.
+    RunCommand("ssconvert --import-encoding=GBK --export-type=Gnumeric_stf:stf_csv '" + xls.string() + "' '" +
+        csv.string() + "' 2>&1");
+    ASSERT_TRUE(std::filesystem::exists(csv)) << "ssconvert wrote nothing";
+    const std::string text = ReadAll(csv);
+    const auto cells = ParseCsv(text);
+    // Gnumeric 1.12 drops the text records of a worksheet that carries no
+    // format records (it finds no XF for them), and writes only the used
+    // range of what is left. The number cells must all be there, in place.
+    const auto expected = Rows();
+    std::size_t top = expected.size(), left = expected[0].size();
+    for (std::size_t r = 0; r < expected.size(); ++r)
+        for (std::size_t c = 0; c < expected[r].size(); ++c)
+            if (expected[r][c].kind == ExportCellKind::Integer || expected[r][c].kind == ExportCellKind::Number)
+                top = std::min(top, r), left = std::min(left, c);
+    ASSERT_EQ(top, 1u);
+    int numbers = 0;
+    for (std::size_t r = top; r < expected.size(); ++r) {
+        for (std::size_t c = left; c < expected[r].size(); ++c) {
+            const ExportCell& cell = expected[r][c];
+            if (cell.kind != ExportCellKind::Integer && cell.kind != ExportCellKind::Number) continue;
+            ASSERT_LT(r - top, cells.size()) << text;
+            ASSERT_LT(c - left, cells[r - top].size()) << text;
+            const std::string& got = cells[r - top][c - left];
+            if (cell.kind == ExportCellKind::Integer)
+                EXPECT_EQ(got, std::to_string(cell.integer)) << r << "," << c;
+            else
+                EXPECT_DOUBLE_EQ(std::stod(got), cell.number) << r << "," << c;
+            ++numbers;
+        }
+    }
+    EXPECT_EQ(numbers, 8);  // 3 integers, 3 floats, the count and the sum
+    EXPECT_EQ(cells.size(), expected.size() - top);
+    // Blank cells stay blank.
+    EXPECT_EQ(cells[2 - top][2 - left], "");
+    // The footer's sum and count are numbers, not texts.
+    EXPECT_EQ(cells.back()[1 - left], "3");
+    EXPECT_DOUBLE_EQ(std::stod(cells.back()[3 - left]), 1231.625);
+}
+
+TEST_F(GridExportReadBack, HtmlParserReadsTheSameTable) {
+    if (!HaveProgram("python3")) GTEST_SKIP() << "python3 is not installed";
+    const auto htm = Write(ExportFormat::Html, "grid.htm");
+    const std::string script = std::string(VANTREL_SOURCE_DIR) + "/tests/tools/html_table.py";
+    const std::string out = RunCommand("python3 '" + script + "' '" + htm.string() + "'");
+    std::vector<std::vector<std::string>> cells;
+    std::stringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> row;
+        std::size_t start = 0;
+        for (;;) {
+            const auto tab = line.find('\t', start);
+            row.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        cells.push_back(row);
+    }
+    const auto expected = Rows();
+    ASSERT_EQ(cells.size(), expected.size()) << out;
+    for (std::size_t r = 0; r < expected.size(); ++r) {
+        ASSERT_EQ(cells[r].size(), expected[r].size()) << "row " << r;
+        for (std::size_t c = 0; c < expected[r].size(); ++c) EXPECT_EQ(cells[r][c], expected[r][c].text) << r << "," << c;
+    }
+    EXPECT_EQ(cells[1][0], "工商银行 & <分行>");
+    EXPECT_EQ(cells[1][4], "引号\"在内");
+}
+
+}  // namespace
+}  // namespace vantrel
