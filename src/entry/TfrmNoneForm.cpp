@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include "common/AppPaths.h"
 #include "common/BankIni.h"
+#include "common/Profile.h"
 #include "common/ErrorLog.h"
 #include "entry/OwnerWindow.h"
 #include "widgets/TRedTabSet.h"
@@ -129,12 +131,15 @@ QString TfrmNoneForm::CaptionFor(const QString& name, const QString& def) {
 }
 
 void TfrmNoneForm::LoadTabCaptions() {
-    for (auto* strip : findChildren<TRedTabSet*>()) {
-        const auto captions = SectionValues(strip->objectName(), QStringLiteral("Bank.ini"));
-        if (!captions)
-            throw FormCreationError("no captions for the tab strip " + Utf8(strip->objectName()) + " of " +
-                                    Utf8(objectName()) + ": Bank.ini is missing");
-        strip->replaceTabs(*captions);
+    const auto strips = findChildren<TRedTabSet*>();
+    if (strips.isEmpty()) return;
+    // Without Bank.ini or without the strip's section the design-time
+    // captions stay: a missing configuration must not cost the window.
+    const auto ini = Profile::Load(PathFromUtf8(BankIniPath()));
+    for (auto* strip : strips) {
+        const auto section = Utf8(strip->objectName());
+        if (!ini.hasSection(section)) continue;
+        strip->replaceTabs(ToQt(ini.sectionValues(section)));
     }
 }
 

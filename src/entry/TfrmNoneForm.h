@@ -69,8 +69,8 @@ public:
     static QString CaptionFor(const QString& name, const QString& def);
 
     // Every tab strip of the window takes its captions from the Bank.ini
-    // section named after the strip; throws FormCreationError when Bank.ini
-    // is missing.
+    // section named after the strip; without the file or the section the
+    // strip keeps its design-time captions.
     virtual void LoadTabCaptions();
 
     // The sink to hand to this window's requests as their OwnerWindow.
