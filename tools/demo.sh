@@ -80,3 +80,19 @@ run market-funds
 echo
 echo "Transfer log written by the session:"
 cat "$work"/logs/*.mlog | iconv -f GBK -t UTF-8 | tail -n 8
+
+# The library itself, as a trading program loads it: the demo host opens the
+# login dialog against the same simulator (password 123456).
+host_args=(--host 127.0.0.1 --port "$port" --trade "$trade")
+echo
+if [ -n "${DISPLAY:-}" ]; then
+    echo "== The login dialog of the library (fund password $password); close the windows to end the demo"
+    VANTREL_APP_PATH="$work/" "$bin/vantrel-host" "${host_args[@]}"
+elif command -v xvfb-run >/dev/null; then
+    shot="$root/build/demo-login.png"
+    echo "== No display: the login dialog opened under Xvfb and photographed"
+    VANTREL_APP_PATH="$work/" xvfb-run -a -s "-screen 0 1280x1024x24" \
+        "$bin/vantrel-host" "${host_args[@]}" --screenshot "$shot"
+else
+    echo "No display and no Xvfb: the login dialog is not shown."
+fi

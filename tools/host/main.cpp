@@ -7,6 +7,7 @@
 // QApplication of its own, like a host that is not a Qt program, and calls
 // the export at once.
 #include <QApplication>
+#include <QTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -38,13 +39,16 @@ struct Options {
     int32_t port = 12345;
     std::string trade;  // UTF-8
     std::string library;
+    std::string screenshot;  // open at once, save the dialog's picture, close
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: vantrel-host [--ex] [--host H --port P] --trade ID [--lib PATH] [--auto]\n"
+                 "                    [--screenshot FILE]\n"
                  "  --ex      log in to a server chosen from Bank.ini (OpenVantrelEx)\n"
-                 "  --auto    no host window: call the export at once and exit\n");
+                 "  --auto    no host window: call the export at once and exit\n"
+                 "  --screenshot FILE  open the dialog at once, save its picture, close it\n");
 }
 
 std::optional<Options> Parse(int argc, char** argv) {
@@ -56,12 +60,14 @@ std::optional<Options> Parse(int argc, char** argv) {
             options.ex = true;
         } else if (arg == "--auto") {
             options.automatic = true;
-        } else if (arg == "--host" || arg == "--port" || arg == "--trade" || arg == "--lib") {
+        } else if (arg == "--host" || arg == "--port" || arg == "--trade" || arg == "--lib" ||
+                   arg == "--screenshot") {
             const char* text = value();
             if (!text) return std::nullopt;
             if (arg == "--host") options.host = text;
             if (arg == "--trade") options.trade = text;
             if (arg == "--lib") options.library = text;
+            if (arg == "--screenshot") options.screenshot = text;
             if (arg == "--port") {
                 char* end = nullptr;
                 const long port = std::strtol(text, &end, 10);
@@ -173,5 +179,21 @@ int main(int argc, char** argv) {
                      [&] { call(static_cast<uintptr_t>(window.winId())); });
     window.resize(360, 140);
     window.show();
+    if (!options->screenshot.empty()) {
+        // For demonstrations without a person: the dialog is opened at once,
+        // photographed once it has settled, and closed.
+        QTimer::singleShot(0, &window, [&] {
+            QTimer::singleShot(1500, [&] {
+                if (auto* dialog = QApplication::activeModalWidget()) {
+                    const bool saved = dialog->grab().save(QString::fromStdString(options->screenshot));
+                    std::fprintf(saved ? stdout : stderr, "%s %s\n", saved ? "saved" : "could not save",
+                                 options->screenshot.c_str());
+                    dialog->close();
+                }
+            });
+            call(static_cast<uintptr_t>(window.winId()));
+            app.quit();
+        });
+    }
     return app.exec();
 }
