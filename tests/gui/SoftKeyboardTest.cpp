@@ -359,7 +359,13 @@ private slots:
         ShowSoftKeyboard(&form, {100, 100});
         TfFormSK* keyboard = CurrentSoftKeyboard();
         QVERIFY(QTest::qWaitForWindowExposed(keyboard));
-        QVERIFY(keyboard->grab().save(QDir(QString::fromLocal8Bit(folder)).filePath("soft-keyboard.png")));
+        const QDir target(QString::fromLocal8Bit(folder));
+        QVERIFY(keyboard->grab().save(target.filePath("soft-keyboard.png")));
+        keyboard->SetCapsMode(true);
+        QVERIFY(keyboard->grab().save(target.filePath("soft-keyboard-caps.png")));
+        keyboard->SetCapsMode(false);
+        keyboard->SetShiftMode(true);
+        QVERIFY(keyboard->grab().save(target.filePath("soft-keyboard-shift.png")));
     }
 };
 
