@@ -52,11 +52,13 @@ Status CheckCommand(CliArguments& parsed, const CommandSpec& spec, const std::ve
     }
 
     if (parsed.has("export")) {
-        if (!FindExportTarget(name)) return Usage("--export does not apply to " + name + ": no result grid shows its answer");
+        if (!FindExportTarget(name))
+            return Usage("--export does not apply to " + name + ": no result grid shows its answer");
         if (auto path = CheckExportPath(parsed.option("export")); !path.ok()) return Usage(path.error());
     }
     for (const auto& [option, value] : parsed.options)
-        if (option != "export" && !Contains(spec.options, option)) return Usage("--" + option + " does not apply to " + name);
+        if (option != "export" && !Contains(spec.options, option))
+            return Usage("--" + option + " does not apply to " + name);
     for (const auto& option : spec.required)
         if (!parsed.has(option)) return Usage(name + " needs --" + option);
     if (spec.bankWithAccount && parsed.has("bank") != parsed.has("account"))

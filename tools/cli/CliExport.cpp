@@ -38,7 +38,8 @@ Result<ExportFormat> CheckExportPath(const std::string& path) {
     std::optional<ExportFormat> format;
     for (const auto candidate : {ExportFormat::Excel, ExportFormat::Html, ExportFormat::Text}) {
         const std::string ending = std::string(".") + ExportExtension(candidate);
-        if (path.size() > ending.size() && EqualsNoCase(std::string_view(path).substr(path.size() - ending.size()), ending))
+        const std::string_view name(path);
+        if (name.size() > ending.size() && EqualsNoCase(name.substr(name.size() - ending.size()), ending))
             format = candidate;
     }
     if (!format) return Error{"--export: the file name must end in .xls, .htm or .txt, not '" + path + "'"};
