@@ -251,3 +251,72 @@ TEST_F(CliProgram, NoPasswordEverReachesTheLogs) {
 
 }  // namespace
 }  // namespace vantrel::test
+
+namespace vantrel::test {
+namespace {
+
+// Lines of a GBK text export (CR LF between lines, none after the last).
+std::vector<std::string> ExportLines(const std::string& bytes) {
+    const auto text = GbkToUtf8(bytes).valueOr("<not GBK>");
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (;;) {
+        const auto end = text.find("\r\n", start);
+        lines.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) return lines;
+        start = end + 2;
+    }
+}
+
+TEST_F(CliProgram, ExportsWriteEveryQueryAsItsGridWithTheSampleLayout) {
+    const auto transfers = Vantrel({"transfers", "--export", (folder.path() / "transfers.txt").string()});
+    ASSERT_EQ(transfers.status, 0) << transfers.err;
+    EXPECT_EQ(transfers.err, "");  // no logged layout failure either
+    const auto lines = ExportLines(folder.read("transfers.txt"));
+    ASSERT_EQ(lines.size(), 4u);  // titles, the two seeded transfers, footer
+    EXPECT_EQ(lines[0], "流水号\t银行代码\t银行名称\t银行账号\t交易日期\t交易时间\t金额\t类型\t状态\t备注");
+    EXPECT_NE(lines[1].find("\t10000.00\t入金\t成功\t"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("\t2000.00\t出金\t成功\t"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[3], "合计\t\t\t2\t\t\t12000.00\t\t\t");
+
+    // Every other query into each of the three formats.
+    struct Query {
+        std::vector<std::string> args;
+        std::string file, says;
+    };
+    const std::vector<Query> queries = {
+        {{"login"}, "accounts.htm", "中国工商银行"},
+        {{"supervision", "--bank", "005", "--account", kIcbcAccount, "--date", "20240301"}, "supervision.txt",
+         "监管余额"},
+        {{"card-balance", "--bank", "007", "--account", kCcbAccount}, "card.txt", "80000.00"},
+        {{"market-funds"}, "market.htm", "可用资金"},
+        {{"forex-records", "--bank", "999", "--account", kForexAccount}, "forex.txt", "购汇"},
+        {{"sys-params"}, "params.txt", "IFRATE"},
+        {{"order-id", "--bank", "005"}, "order.txt", "订单号"},
+    };
+    for (const auto& query : queries) {
+        auto args = query.args;
+        args.insert(args.end(), {"--export", (folder.path() / query.file).string()});
+        const auto ran = Vantrel(args);
+        ASSERT_EQ(ran.status, 0) << query.file << ": " << ran.err;
+        EXPECT_EQ(ran.err, "") << query.file;
+        const auto text = GbkToUtf8(folder.read(query.file)).valueOr("<not GBK>");
+        EXPECT_NE(text.find(query.says), std::string::npos) << query.file << ":\n" << text;
+    }
+
+    const auto xls = Vantrel({"market-funds", "--export", (folder.path() / "market.xls").string()});
+    ASSERT_EQ(xls.status, 0) << xls.err;
+    const auto sheet = folder.read("market.xls");
+    ASSERT_GE(sheet.size(), 8u);
+    EXPECT_EQ(sheet.substr(0, 4), std::string("\x09\x08\x08\x00", 4));
+    EXPECT_NE(sheet.find(Utf8ToGbk("市场资金").value()), std::string::npos);
+
+    // A deposit's answer has no grid: refused before the login.
+    const auto deposit = Vantrel({"deposit", "--bank", "005", "--account", kIcbcAccount, "--amount", "1", "--export",
+                                  (folder.path() / "d.txt").string()});
+    EXPECT_EQ(deposit.status, 2);
+    EXPECT_FALSE(folder.exists("d.txt"));
+}
+
+}  // namespace
+}  // namespace vantrel::test

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "CliExport.h"
 #include "CommandTable.h"
 #include "common/Money.h"
 
@@ -30,7 +31,7 @@ bool ValidDate(const std::string& text) {
 const std::vector<std::string> kGlobalValueOptions = {"app-path", "server", "format", "trade", "password",
                                                       "bank-password"};
 const std::vector<std::string> kCommandValueOptions = {"bank", "account", "amount", "memo", "date", "new",
-                                                       "prefix"};
+                                                       "prefix", "export"};
 const std::vector<std::string> kFlags = {"help", "version", "verbose", "password-stdin", "bank-password-stdin",
                                          "new-password-stdin"};
 
@@ -50,8 +51,14 @@ Status CheckCommand(CliArguments& parsed, const CommandSpec& spec, const std::ve
         parsed.word = words.front();
     }
 
+    if (parsed.has("export")) {
+        if (!FindExportTarget(name))
+            return Usage("--export does not apply to " + name + ": no result grid shows its answer");
+        if (auto path = CheckExportPath(parsed.option("export")); !path.ok()) return Usage(path.error());
+    }
     for (const auto& [option, value] : parsed.options)
-        if (!Contains(spec.options, option)) return Usage("--" + option + " does not apply to " + name);
+        if (option != "export" && !Contains(spec.options, option))
+            return Usage("--" + option + " does not apply to " + name);
     for (const auto& option : spec.required)
         if (!parsed.has(option)) return Usage(name + " needs --" + option);
     if (spec.bankWithAccount && parsed.has("bank") != parsed.has("account"))
@@ -208,6 +215,8 @@ std::string HelpText() {
         "                          password's line when both are read)\n"
         "  --new-password-stdin    change-password: read the new password from standard input\n"
         "                          (after the other passwords' lines)\n"
+        "  --export PATH           queries: also write the answer as its result grid exports it;\n"
+        "                          PATH ends in .xls (worksheet), .htm (page) or .txt (tab-separated)\n"
         "\n"
         "Amounts are yuan with at most two decimals (100, 100.5, 0.29), up to 999999999.99.\n"
         "On a terminal a missing fund password is asked for without echo.\n"

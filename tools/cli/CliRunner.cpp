@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CliArguments.h"
+#include "CliExport.h"
 #include "TextTable.h"
 #include "common/AppPaths.h"
 #include "common/ErrorLog.h"
@@ -100,7 +101,7 @@ public:
     int Run() {
         if (!Login()) return kFailed;
         const auto& name = args_.command;
-        if (name == "login") return Print(*login_);
+        if (name == "login") return Finish(*login_, true);
         if (name == "deposit" || name == "withdraw") return Transfer(name == "deposit" ? 1 : 0);
         if (name == "transfers") return Transfers();
         if (name == "supervision") return Supervision();
@@ -161,6 +162,21 @@ private:
 
     int Print(TBankTransfer& request) {
         WriteTable(out_, FromMemoryTable(request.ResultTable), args_.format);
+        return args_.has("export") ? Export(request) : kSuccess;
+    }
+
+    // The answer as the grid that shows it exports it. Parsing has checked
+    // that the command has a grid and the path a known extension.
+    int Export(const TBankTransfer& request) {
+        const auto* target = FindExportTarget(args_.command);
+        if (!target) throw std::logic_error("--export without a grid: " + args_.command);
+        std::vector<std::string> warnings;
+        const auto written = ExportQueryResult(*target, args_.option("export"), request.ResultTable, warnings);
+        for (const auto& line : warnings) err_ << "vantrel: [" << target->section() << "] " << line << '\n';
+        if (!written.ok()) {
+            err_ << "vantrel: cannot export to " << args_.option("export") << ": " << written.error() << '\n';
+            return kFailed;
+        }
         return kSuccess;
     }
 
