@@ -356,24 +356,28 @@ Answer Ledger::ChangePassword(const WireRequest& request) {
     return answer;
 }
 
-Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
+Ledger::MoneyMove Ledger::RequireMoneyMove(const WireRequest& request, const std::string& code) {
     RequireFields(request, {"ChangeMoney"});
-    const std::string code = deposit ? "50005" : "50006";
-    Transaction tx(db_);
-    const auto customer = RequireCustomer(request);
+    auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, true);
-    const auto account = RequireAccount(request);
+    auto account = RequireAccount(request);
     RequireSwitchOn(account.bankId, code);
     const auto amount = ParseCents(Trim(request.get("ChangeMoney")));
     if (!amount) throw Refusal{"E1007"};
     CheckBankPassword(request, account, code);
+    return {std::move(customer), std::move(account), *amount};
+}
+
+Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
+    Transaction tx(db_);
+    const auto [customer, account, amount] = RequireMoneyMove(request, deposit ? "50005" : "50006");
     const auto memo = Trim(request.get("Memo"));
     if (memo.size() > kMaxMemoBytes) throw Refusal{"E1009"};
-    if (deposit && account.balance < *amount) throw Refusal{"E1005"};
-    if (!deposit && customer.market - customer.frozen < *amount) throw Refusal{"E1004"};
+    if (deposit && account.balance < amount) throw Refusal{"E1005"};
+    if (!deposit && customer.market - customer.frozen < amount) throw Refusal{"E1004"};
 
     const auto tradeId = Trim(request.get("CustTradeID"));
-    const std::int64_t toMarket = deposit ? *amount : -*amount;
+    const std::int64_t toMarket = deposit ? amount : -amount;
     Statement bank(db_, "UPDATE account SET bank_balance = bank_balance - ? WHERE trade_id = ? AND acct_no = ?");
     bank.bind(1, toMarket).bind(2, tradeId).bind(3, account.acctNo).run();
     Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
@@ -382,14 +386,14 @@ Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
     Statement record(db_, "INSERT INTO transfer(trade_id, bank_id, acct_no, trade_date, trade_time, amount, "
                           "trade_type, state, memo) VALUES (?, ?, ?, ?, ?, ?, ?, '0', ?)");
     record.bind(1, tradeId).bind(2, account.bankId).bind(3, account.acctNo).bind(4, stamp.date)
-        .bind(5, stamp.time).bind(6, *amount).bind(7, deposit ? "1" : "0").bind(8, memo).run();
+        .bind(5, stamp.time).bind(6, amount).bind(7, deposit ? "1" : "0").bind(8, memo).run();
     const auto serial = db_.lastInsertId();
     const auto marketBalance = MarketBalance(tradeId);
     tx.commit();
 
     Answer answer;
     answer.columns = {"SerialNo", "TradeType", "ChangeMoney", "MarketBalance", "BankBalance", "TradeDate", "TradeTime"};
-    answer.rows = {{std::to_string(serial), deposit ? "1" : "0", std::to_string(*amount),
+    answer.rows = {{std::to_string(serial), deposit ? "1" : "0", std::to_string(amount),
                     std::to_string(marketBalance), std::to_string(account.balance - toMarket), stamp.date,
                     stamp.time}};
     return answer;
@@ -480,16 +484,8 @@ Answer Ledger::Commission(const WireRequest& request) {
 }
 
 Answer Ledger::Exchange(const WireRequest& request, bool buy) {
-    RequireFields(request, {"ChangeMoney"});
-    const std::string code = buy ? "90008" : "90009";
     Transaction tx(db_);
-    const auto customer = RequireCustomer(request);
-    CheckFundPassword(request, customer, true);
-    const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, code);
-    const auto amount = ParseCents(Trim(request.get("ChangeMoney")));
-    if (!amount) throw Refusal{"E1007"};
-    CheckBankPassword(request, account, code);
+    const auto [customer, account, amount] = RequireMoneyMove(request, buy ? "90008" : "90009");
 
     Statement rates(db_, "SELECT buy_rate, settle_rate FROM bank WHERE bank_id = ?");
     rates.bind(1, account.bankId);
@@ -499,14 +495,14 @@ Answer Ledger::Exchange(const WireRequest& request, bool buy) {
     // Buying spends market money (yuan cents) for foreign cents on the
     // account; settling sells the account's foreign cents into the market.
     // Rounded down: the bank keeps the fraction of a cent.
-    const std::int64_t exchanged = buy ? *amount * 10000 / rate : *amount * rate / 10000;
+    const std::int64_t exchanged = buy ? amount * 10000 / rate : amount * rate / 10000;
     if (exchanged <= 0) throw Refusal{"E1007"};
-    if (buy && customer.market - customer.frozen < *amount) throw Refusal{"E1004"};
-    if (!buy && account.balance < *amount) throw Refusal{"E1005"};
+    if (buy && customer.market - customer.frozen < amount) throw Refusal{"E1004"};
+    if (!buy && account.balance < amount) throw Refusal{"E1005"};
 
     const auto tradeId = Trim(request.get("CustTradeID"));
-    const std::int64_t marketChange = buy ? -*amount : exchanged;
-    const std::int64_t accountChange = buy ? exchanged : -*amount;
+    const std::int64_t marketChange = buy ? -amount : exchanged;
+    const std::int64_t accountChange = buy ? exchanged : -amount;
     Statement bank(db_, "UPDATE account SET bank_balance = bank_balance + ? WHERE trade_id = ? AND acct_no = ?");
     bank.bind(1, accountChange).bind(2, tradeId).bind(3, account.acctNo).run();
     Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
@@ -515,13 +511,13 @@ Answer Ledger::Exchange(const WireRequest& request, bool buy) {
     Statement record(db_, "INSERT INTO exchange(trade_id, bank_id, acct_no, trade_date, trade_time, exchange_type, "
                           "amount, rate, exchange_amount, state) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, '0')");
     record.bind(1, tradeId).bind(2, account.bankId).bind(3, account.acctNo).bind(4, stamp.date)
-        .bind(5, stamp.time).bind(6, buy ? "0" : "1").bind(7, *amount).bind(8, rate).bind(9, exchanged).run();
+        .bind(5, stamp.time).bind(6, buy ? "0" : "1").bind(7, amount).bind(8, rate).bind(9, exchanged).run();
     const auto serial = db_.lastInsertId();
     tx.commit();
 
     Answer answer;
     answer.columns = {"SerialNo", "ExchangeType", "ChangeMoney", "Rate", "ExchangeMoney", "TradeDate", "TradeTime"};
-    answer.rows = {{std::to_string(serial), buy ? "0" : "1", std::to_string(*amount), RateText(rate),
+    answer.rows = {{std::to_string(serial), buy ? "0" : "1", std::to_string(amount), RateText(rate),
                     std::to_string(exchanged), stamp.date, stamp.time}};
     return answer;
 }

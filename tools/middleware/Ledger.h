@@ -37,6 +37,16 @@ private:
         std::int64_t balance = 0;
     };
 
+    // What every money move checks first, in this order: the fields, the
+    // customer and fund password, the account, the operation's switch, the
+    // amount, the bank password.
+    struct MoneyMove {
+        Customer customer;
+        Account account;
+        std::int64_t amount = 0;
+    };
+    MoneyMove RequireMoneyMove(const WireRequest& request, const std::string& code);
+
     void CreateSchema();
     void DropAll();
     void Seed();
