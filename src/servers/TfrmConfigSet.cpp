@@ -130,6 +130,8 @@ void TfrmConfigSet::SetUpGrid() {
     DBGrid4->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     if (auto loaded = LoadServerTable(table, SectionPrefix.toStdString()); !loaded)
         ShowMsg(QString::fromStdString(loaded.error()), MbOk, SystemPromptTitle());
+    else
+        listLoaded_ = true;
     table.first();
 }
 
@@ -138,6 +140,9 @@ bool TfrmConfigSet::HasRows() { return ServerTable().fieldCount() > sfPort && Se
 void TfrmConfigSet::Refresh() { DBGrid4->viewport()->update(); }
 
 bool TfrmConfigSet::SaveServerList() {
+    // A list that could not be read (or was never shown) is not written
+    // back: saving its empty picture would erase the stored one.
+    if (!listLoaded_) return true;
     const auto saved = vantrel::SaveServerList(ServerTable(), SectionPrefix.toStdString());
     if (saved) return true;
     ShowMsg(QStringLiteral("服务器列表保存失败：") + QString::fromStdString(saved.error()), MbOk,

@@ -29,6 +29,7 @@ public:
     // The table behind the grid (empty fields until the dialog was shown).
     MemoryTable& ServerTable();
     // Erase and save in one replacement of Bank.ini; a failure is shown.
+    // Does nothing when the stored list could not be read.
     bool SaveServerList();
 
     QFrame* PanMain = nullptr;
@@ -59,6 +60,7 @@ private:
     std::unique_ptr<TFormatDBGrid> formatter_;
     std::unique_ptr<MemoryTable> fallback_;  // when the formatter cannot be built
     bool shown_ = false;
+    bool listLoaded_ = false;
 };
 
 }  // namespace vantrel

@@ -383,6 +383,19 @@ private slots:
         QCOMPARE(ini().readInteger("MoneyServer", "Count", -1), 2);
     }
 
+    void anUnreadableListIsNeverWrittenBack() {
+        writeBankIni("[MoneyServer]\nCount=5000\n" + ServerSectionText(1, "甲", "127.0.0.1", "1"));
+        const std::string before = folder->read("Bank.ini");
+        auto list = CreateForm<TfrmConfigSet>();
+        list->SectionPrefix = "MoneyServer";
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+        QCOMPARE(list->ServerTable().recordCount(), 0);
+        QVERIFY(!messages().isEmpty());
+        list->btnOk->click();
+        QCOMPARE(folder->read("Bank.ini"), before);
+    }
+
     // ---- speed test
 
     void speedTestRowsFollowTheirOwnHosts() {
