@@ -355,7 +355,7 @@ namespace {
 // another's change.
 std::mutex writeMutex;
 
-Status ApplyEdit(const std::filesystem::path& file, const ProfileEdit& edit) {
+Status ApplyEdits(const std::filesystem::path& file, const std::vector<ProfileEdit>& edits) {
     std::lock_guard lock(writeMutex);
     std::string original;
     std::error_code ec;
@@ -369,10 +369,23 @@ Status ApplyEdit(const std::filesystem::path& file, const ProfileEdit& edit) {
             return Error{"cannot read " + file.string() + "; it is left unchanged"};
         original = bytes.str();
     }
-    auto edited = EditProfileBytes(original, edit);
-    if (!edited) return Error{edited.error()};
-    if (!edited.value()) return Status::success();
-    return ReplaceFileAtomically(file, *edited.value());
+    // Every edit applies to the result of the one before; the file is
+    // replaced once, so a failure anywhere leaves it as it was.
+    std::string bytes = original;
+    bool changed = false;
+    for (const auto& edit : edits) {
+        auto edited = EditProfileBytes(bytes, edit);
+        if (!edited) return Error{edited.error()};
+        if (!edited.value()) continue;
+        bytes = std::move(*edited.value());
+        changed = true;
+    }
+    if (!changed) return Status::success();
+    return ReplaceFileAtomically(file, bytes);
+}
+
+Status ApplyEdit(const std::filesystem::path& file, const ProfileEdit& edit) {
+    return ApplyEdits(file, std::vector<ProfileEdit>{edit});
 }
 
 }  // namespace
@@ -388,6 +401,10 @@ Status DeleteProfileKey(const std::filesystem::path& file, std::string_view sect
 
 Status EraseProfileSection(const std::filesystem::path& file, std::string_view section) {
     return ApplyEdit(file, {ProfileEdit::Kind::EraseSection, std::string(section), {}, {}});
+}
+
+Status EditProfile(const std::filesystem::path& file, const std::vector<ProfileEdit>& edits) {
+    return ApplyEdits(file, edits);
 }
 
 void SetProfileWriteFaultForTesting(std::function<bool(std::size_t)> fault) {

@@ -97,6 +97,10 @@ struct ProfileEdit {
 // The new bytes, or none when the edit changes nothing.
 Result<std::optional<std::string>> EditProfileBytes(std::string_view original, const ProfileEdit& edit);
 
+// Applies the edits in order and replaces the file once: either all of them
+// reach the disk or none does. Refused edits refuse the whole batch.
+Status EditProfile(const std::filesystem::path& file, const std::vector<ProfileEdit>& edits);
+
 // Test seam: see SetAtomicWriteFaultForTesting.
 void SetProfileWriteFaultForTesting(std::function<bool(std::size_t bytesWritten)> fault);
 

@@ -16,11 +16,17 @@
 #include <QToolButton>
 #include <QtDebug>
 
+#include "common/AppPaths.h"
+#include "common/Profile.h"
 #include "common/TextUtil.h"
 #include "entry/MainWindowLauncher.h"
 #include "entry/WaitCursorGuard.h"
 #include "protocol/ProcessState.h"
 #include "protocol/TBankLogin.h"
+#include "servers/HostCheckAdapter.h"
+#include "servers/ServerList.h"
+#include "servers/THostRespondCheck.h"
+#include "servers/TfrmConfigSet.h"
 #include "widgets/TfFormSK.h"
 
 namespace vantrel {
@@ -141,6 +147,8 @@ TfrmLoginMoney::TfrmLoginMoney(QWidget* parent) : TfrmNoneForm(parent, true) {
     connect(btnSet, &QPushButton::clicked, this, &TfrmLoginMoney::btnSetClick);
     connect(btnOk, &QPushButton::clicked, this, &TfrmLoginMoney::btnOkClick);
     connect(btnExit, &QPushButton::clicked, this, &TfrmLoginMoney::btnExitClick);
+    connect(ChkAuto, &QCheckBox::toggled, this, &TfrmLoginMoney::ChkAutoClick);
+    connect(btn1, &QPushButton::clicked, this, &TfrmLoginMoney::btn1Click);
 
     login_ = std::make_unique<TBankLogin>();
     login_->OwnerWindow = logSink();
@@ -152,7 +160,64 @@ TfrmLoginMoney::TfrmLoginMoney(QWidget* parent) : TfrmNoneForm(parent, true) {
     Timer->start();
 }
 
-TfrmLoginMoney::~TfrmLoginMoney() = default;
+TfrmLoginMoney::~TfrmLoginMoney() {
+    // Joins a probe still running before the adapter goes.
+    checker_.reset();
+}
+
+bool TfrmLoginMoney::CheckerBusy() const { return checker_ && checker_->IsChecking(); }
+
+void TfrmLoginMoney::showEvent(QShowEvent* event) {
+    TfrmNoneForm::showEvent(event);
+    if (!ServerChoicePath() || checker_) return;
+    // The dialog takes the notices through the adapter but learns the end of
+    // a probe from IsChecking on its timer.
+    adapter_ = std::make_unique<HostCheckAdapter>();
+    checker_ = std::make_unique<THostRespondCheck>();
+    checker_->SetListener(adapter_.get());
+    ReloadServers();
+}
+
+void TfrmLoginMoney::ReloadServers() {
+    const QStringList names = LoadServerList();
+    txtHost->clear();
+    txtHost->addItems(names);
+    txtHost->setCurrentIndex(-1);
+}
+
+QStringList TfrmLoginMoney::LoadServerList() {
+    QStringList names;
+    serverNumbers_.clear();
+    const auto ini = Profile::Load(PathFromUtf8(BankIniPath()));
+    if (!ini.fileExists()) return names;
+    const auto sections = ReadServerSections(ini, ServerSectionHead);
+    if (!sections) return names;
+    for (const auto& server : NamedServers(*sections)) {
+        names << QString::fromStdString(server.ServerName);
+        serverNumbers_.push_back(server.Number);
+    }
+    if (names.isEmpty() || !checker_) return names;
+
+    checker_->StopCheck();
+    checker_->ClearHosts();
+    for (const auto& server : *sections) {
+        const auto section = ServerSection(ServerSectionHead, server.Number);
+        // A refused host (not dotted IPv4) is simply not probed.
+        (void)checker_->AddHost(server.Number, ini.readString(section, "ServerIP", "127.0.0.1"),
+                                ini.readInteger(section, "Port", 11111));
+    }
+    checker_->StartCheck(static_cast<uint16_t>(checker_->HostCount()));
+    Timer->start();
+    return names;
+}
+
+void TfrmLoginMoney::ChkAutoClick() { txtHost->setEnabled(!ChkAuto->isChecked()); }
+
+void TfrmLoginMoney::btn1Click() {
+    auto dialog = CreateForm<TfrmConfigSet>(this);
+    dialog->SectionPrefix = QString::fromUtf8(ServerSectionHead.data(), static_cast<int>(ServerSectionHead.size()));
+    if (dialog->exec() == QDialog::Accepted) ReloadServers();
+}
 
 void TfrmLoginMoney::UseServerChoice() { btnSet->setVisible(true); }
 
@@ -259,7 +324,10 @@ void TfrmLoginMoney::btnOkClick() {
         txtPass->setFocus();
         return;
     }
-    // The server-list check of the server-choice path goes here.
+    if (ServerChoicePath() && txtHost->count() == 0) {
+        ShowMsg(QStringLiteral("服务器列表为空，请先配置资金中间列表!"), MbOk, SystemPromptTitle());
+        return;
+    }
 
     loggingIn_ = true;
     try {
@@ -279,8 +347,25 @@ void TfrmLoginMoney::btnOkClick() {
 
 void TfrmLoginMoney::ChooseServer() {
     if (ServerChoicePath()) {
-        // Until the server choice is built: [system] Host and Port as the
-        // request loaded them.
+        if (ChkAuto->isChecked()) {
+            // No server answered: the request keeps what it holds ([system],
+            // or an earlier attempt's choice).
+            std::optional<THostInfo> best;
+            if (checker_) best = checker_->ChooseBestHost();
+            if (best) {
+                login_->Settings.Host = best->IP;
+                login_->Settings.Port = best->Port;
+            }
+            return;
+        }
+        // The section the picked name came from; nameless sections before it
+        // do not shift the choice onto another server.
+        const int index = txtHost->currentIndex();
+        int number = serverNumbers_.empty() ? 1 : serverNumbers_.front();
+        if (index >= 0 && index < static_cast<int>(serverNumbers_.size())) number = serverNumbers_[index];
+        const QString section = QString::fromStdString(ServerSection(ServerSectionHead, number));
+        login_->Settings.Host = IniReadString(section, QStringLiteral("ServerIP"), QStringLiteral("127.0.0.1")).toStdString();
+        login_->Settings.Port = IniReadInteger(section, QStringLiteral("Port"), 0);
         return;
     }
     login_->Settings.Host = FixedHost;

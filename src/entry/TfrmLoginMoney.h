@@ -7,10 +7,12 @@
 // OpenVantrelEx shows btnSet and the server controls of Panel1, and the
 // server comes from Bank.ini.
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "entry/TfrmNoneForm.h"
 
@@ -26,7 +28,9 @@ class QToolButton;
 
 namespace vantrel {
 
+class HostCheckAdapter;
 class TBankLogin;
+class THostRespondCheck;
 
 class TfrmLoginMoney : public TfrmNoneForm {
     Q_OBJECT
@@ -44,6 +48,13 @@ public:
     int32_t FixedPort = 0;
 
     TBankLogin& Login() { return *login_; }
+    // The probe of the server-choice path; none before the dialog is shown
+    // and in the fixed-server path.
+    THostRespondCheck* Checker() const { return checker_.get(); }
+
+    // Reads the named servers of [MoneyServer1..Count], restarts the probe
+    // over all of them and returns the names for txtHost.
+    QStringList LoadServerList();
 
     QLabel* RzLabel2 = nullptr;
     QLineEdit* txtUser = nullptr;
@@ -74,6 +85,8 @@ public slots:
     void btnSetClick();
     void btnExitClick();
     void btnOkClick();
+    void ChkAutoClick();
+    void btn1Click();
 
 public:
     void reject() override;
@@ -81,19 +94,24 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Both return true when the key was handled here and must go no further.
     bool txtUserKeyPress(QKeyEvent* event);
     bool txtPassKeyPress(QKeyEvent* event);
-    // The server-responsiveness check of the server-choice path runs; the
-    // check itself is added with that path.
-    bool CheckerBusy() const { return false; }
+    bool CheckerBusy() const;
+    void ReloadServers();
     bool CanClose() const { return !CheckerBusy() && !loggingIn_; }
     void ChooseServer();
     void LoginSteps(const QString& tradeId, const QString& password);
 
     std::unique_ptr<TBankLogin> login_;
+    std::unique_ptr<HostCheckAdapter> adapter_;
+    // After the adapter: destroyed first, so its workers stop calling it.
+    std::unique_ptr<THostRespondCheck> checker_;
+    // Section number of each txtHost entry; nameless sections have none.
+    std::vector<int> serverNumbers_;
     bool loggingIn_ = false;
 };
 

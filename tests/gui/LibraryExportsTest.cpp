@@ -13,6 +13,7 @@
 #include <dlfcn.h>
 
 #include "EngineFixture.h"
+#include "MiddlewareProcess.h"
 #include "ScriptedServer.h"
 #include "TestFolder.h"
 #include "common/Clock.h"
@@ -158,6 +159,34 @@ private slots:
         QVERIFY(log.find("OpenVantrel -> the host is missing") != std::string::npos);
         QVERIFY(log.find("OpenVantrelEx -> the trade number 1234567890123456 is longer than 15 characters") !=
                 std::string::npos);
+    }
+
+    void openVantrelExLogsInAutomaticallyToTheServerThatAnswers() {
+        test::MiddlewareProcess simulator;
+        // A loopback port with nothing listening on it.
+        int refused = 0;
+        {
+            asio::io_context io;
+            asio::ip::tcp::acceptor probe(io, asio::ip::tcp::endpoint(asio::ip::make_address("127.0.0.1"), 0));
+            refused = probe.local_endpoint().port();
+        }
+        std::string ini = test::kStandardBankIni;
+        ini.replace(ini.find("Port=12345"), 10, "Port=" + std::to_string(refused));
+        ini += "[MoneyServer]\nCount=2\n[MoneyServer1]\nServerName=备用\nServerIP=127.0.0.1\nPort=" +
+               std::to_string(refused) + "\n[MoneyServer2]\nServerName=模拟\nServerIP=127.0.0.1\nPort=" +
+               std::to_string(simulator.port()) + "\n";
+        folder->write("Bank.ini", Utf8ToGbk(ini).value());
+
+        const auto boxes = runExport([&] { openEx(0, "8001234"); },
+                                     [&](QDialog* dialog) {
+                                         QTest::keyClicks(dialog->findChild<QLineEdit*>("txtPass"), "123456");
+                                         QTest::keyClick(dialog->findChild<QLineEdit*>("txtPass"), Qt::Key_Return);
+                                     });
+        QCOMPARE(boxes.size(), 2);
+        // The [system] server and the first of the list refuse: only the
+        // simulator can have answered the login.
+        QVERIFY2(boxes[1].contains("登录成功"), qPrintable(boxes.join('|')));
+        QVERIFY(!LoginDialog());
     }
 };
 

@@ -27,6 +27,7 @@
 #include "protocol/TQueryIOCommValue.h"
 #include "protocol/TQuerySysParam.h"
 #include "protocol/TVantrel.h"
+#include "servers/ServerList.h"
 #include "servers/THostRespondCheck.h"
 
 namespace vantrel::cli {
@@ -35,8 +36,6 @@ namespace {
 constexpr int kSuccess = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-// More servers than this is a broken Count, not a list to probe.
-constexpr int kMaxServers = 1000;
 
 struct UsageError {
     std::string text;
@@ -360,22 +359,19 @@ int RunProbe(const CliArguments& args, std::ostream& out, std::ostream& err) {
     const std::string prefix = args.has("prefix") ? args.option("prefix") : "MoneyServer";
     const auto iniFile = BankIniPath();
     const auto ini = Profile::Load(PathFromUtf8(iniFile));
-    const int count = ini.readInteger(prefix, "Count", 0);
-    if (!ini.hasSection(prefix) || count <= 0)
+    if (!ini.hasSection(prefix) || StoredServerCount(ini, prefix) <= 0)
         throw UsageError{"no server list: [" + prefix + "] Count is missing or 0 in " + iniFile};
-    if (count > kMaxServers)
-        throw UsageError{"[" + prefix + "] Count=" + std::to_string(count) + " is more than " +
-                         std::to_string(kMaxServers) + " servers"};
+    const auto sections = ReadServerSections(ini, prefix);
+    if (!sections) throw UsageError{sections.error()};
 
     ProbeListener listener(err, args.verbose);
     THostRespondCheck checker;  // destroyed before the listener
     checker.SetListener(&listener);
 
     std::vector<ServerRow> rows;
-    for (int n = 1; n <= count; ++n) {
-        const auto section = prefix + std::to_string(n);
-        ServerRow row{n, ini.readString(section, "ServerName", ""), Trim(ini.readString(section, "ServerIP", "")),
-                      Trim(ini.readString(section, "Port", "")), {}};
+    for (const auto& server : *sections) {
+        const int n = server.Number;
+        ServerRow row{n, server.ServerName, Trim(server.ServerIP), Trim(server.Port), {}};
         const auto port = ParsePort(row.portText);
         if (row.ip.empty())
             row.refusal = THostRespondCheck::StatusText(hsUntested);
