@@ -37,15 +37,15 @@ const std::vector<std::string> kFlags = {"help", "version", "verbose", "password
 
 Error Usage(const std::string& text) { return Error{text}; }
 
-Status CheckCommand(CliArguments& parsed, const CommandSpec& spec, const std::vector<std::string>& words) {
-    const auto& name = spec.name;
-    if (spec.words.empty()) {
+Status CheckCommand(CliArguments& parsed, const CommandSpec& command, const std::vector<std::string>& words) {
+    const auto& name = command.name;
+    if (command.words.empty()) {
         if (!words.empty()) return Usage("unexpected argument '" + words.front() + "' after " + name);
     } else {
         std::string choices;
-        for (const auto& word : spec.words) choices += (choices.empty() ? "" : "|") + word;
+        for (const auto& word : command.words) choices += (choices.empty() ? "" : "|") + word;
         if (words.empty()) return Usage(name + " needs one of " + choices);
-        if (!Contains(spec.words, words.front()))
+        if (!Contains(command.words, words.front()))
             return Usage(name + " takes " + choices + ", not '" + words.front() + "'");
         if (words.size() > 1) return Usage("unexpected argument '" + words[1] + "' after " + name);
         parsed.word = words.front();
@@ -57,13 +57,13 @@ Status CheckCommand(CliArguments& parsed, const CommandSpec& spec, const std::ve
         if (auto path = CheckExportPath(parsed.option("export")); !path.ok()) return Usage(path.error());
     }
     for (const auto& [option, value] : parsed.options)
-        if (option != "export" && !Contains(spec.options, option))
+        if (option != "export" && !Contains(command.options, option))
             return Usage("--" + option + " does not apply to " + name);
-    for (const auto& option : spec.required)
+    for (const auto& option : command.required)
         if (!parsed.has(option)) return Usage(name + " needs --" + option);
-    if (spec.bankWithAccount && parsed.has("bank") != parsed.has("account"))
+    if (command.bankWithAccount && parsed.has("bank") != parsed.has("account"))
         return Usage(name + ": give --bank and --account together, or neither");
-    if ((parsed.bankPassword || parsed.bankPasswordStdin) && !spec.takesBankPassword)
+    if ((parsed.bankPassword || parsed.bankPasswordStdin) && !command.takesBankPassword)
         return Usage("a bank password does not apply to " + name);
     if (parsed.newPasswordStdin && name != "change-password")
         return Usage("--new-password-stdin does not apply to " + name);
@@ -83,7 +83,7 @@ Status CheckCommand(CliArguments& parsed, const CommandSpec& spec, const std::ve
     if (parsed.has("date") && !ValidDate(parsed.option("date")))
         return Usage("--date must be a date written yyyymmdd, not '" + parsed.option("date") + "'");
 
-    if (spec.needsLogin) {
+    if (command.needsLogin) {
         if (!parsed.trade) return Usage(name + " needs --trade");
         if (parsed.trade->empty()) return Usage("--trade is empty");
         if (parsed.password && parsed.passwordStdin)
@@ -179,9 +179,9 @@ Result<CliArguments> ParseArguments(const std::vector<std::string>& args) {
     if (parsed.help || parsed.version) return parsed;
     if (parsed.appPath && parsed.appPath->empty()) return Usage("--app-path is empty");
     if (parsed.command.empty()) return Usage("no command given (try --help)");
-    const auto* spec = FindCommand(parsed.command);
-    if (!spec) return Usage("unknown command '" + parsed.command + "' (try --help)");
-    if (auto checked = CheckCommand(parsed, *spec, words); !checked.ok()) return Error{checked.error()};
+    const auto* command = FindCommand(parsed.command);
+    if (!command) return Usage("unknown command '" + parsed.command + "' (try --help)");
+    if (auto checked = CheckCommand(parsed, *command, words); !checked.ok()) return Error{checked.error()};
     return parsed;
 }
 
