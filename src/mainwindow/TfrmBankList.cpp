@@ -101,9 +101,9 @@ TfrmBankList::TfrmBankList(QWidget* parent) : QDialog(parent) {
     columns[3].keyList = {"0", "1", "2"};
     columns[3].pickList = {"0.人民币", "1.美元", "2.港元"};
     columns[4].visible = false;
-    // Fitted to the grid's width: the account number takes what is left.
-    const int used = 61 + 90 + 62;
-    columns[2].width = std::max(121, 381 - used - 4);
+    // Fitted to the grid's width, the frame and the scroll bar aside: the
+    // account number takes what is left.
+    columns[2].width = 381 - 61 - 90 - 62 - 24;
     Grid->setColumns(std::move(columns));
     connect(Grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (Grid->table()) Grid->table()->setRecNo(index.row());

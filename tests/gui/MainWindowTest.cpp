@@ -303,7 +303,6 @@ private slots:
         if (!shots.isEmpty()) {
             whenPickerShown([&](TfrmBankList*) {
                 QTest::qWait(100);
-                QVERIFY(window->grab().save(QString::fromUtf8(shots) + "/bank-picker-window.png"));
                 QVERIFY(TfrmBankList::Current()->grab().save(QString::fromUtf8(shots) + "/bank-picker.png"));
                 TfrmBankList::Current()->btnCloseClick();
             });
