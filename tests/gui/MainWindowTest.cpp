@@ -32,6 +32,7 @@
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
+#include "protocol/QueryRequests.h"
 #include "protocol/TBankLogin.h"
 #include "protocol/TQuerySysParam.h"
 #include "widgets/TRedTabSet.h"
@@ -538,6 +539,35 @@ private slots:
         window->close();
         QVERIFY(window->released());
         QVERIFY(!window->vantrel());
+    }
+
+    void filterStripFiltersTheDetailsByDirection() {
+        auto window = openWindow("8001234");
+        QVERIFY(window);
+        TQueryTransferMore* details = window->queryTransferMore();
+        details->Settings.CustTradeID = "8001234";
+        details->CustTradeID = "8001234";
+        QVERIFY(details->Execute());
+        QCOMPARE(details->ResultTable.recordCount(), 2);
+        window->DBMoreGrid->setTable(&details->ResultSource());
+        window->RTBIOKind->setTabIndex(1);
+        QCOMPARE(details->ResultTable.recordCount(), 1);
+        QCOMPARE(QString::fromStdString(details->ResultTable.text(0, "TradeType")), QString("1"));
+        window->RTBIOKind->setTabIndex(2);
+        QCOMPARE(QString::fromStdString(details->ResultTable.text(0, "TradeType")), QString("0"));
+        window->RTBIOKind->setTabIndex(0);
+        QCOMPARE(details->ResultTable.recordCount(), 2);
+    }
+
+    void aGridLayoutWithoutACodeTableColumnStopsTheStartUpWithAMessage() {
+        writeBankIni(WithoutSection(ExampleBankIni(), "MoneyDBMoreGrid"));
+        auto window = openWindow("8001235");
+        QVERIFY(window);
+        QCOMPARE(user->messages.size(), size_t(1));
+        QVERIFY(user->messages[0].text.contains("CardIDType"));
+        // Steps after the code tables did not run: no combo items were loaded, no account filled.
+        QVERIFY(window->txtBankNo1->text().isEmpty());
+        QVERIFY(window->isVisible());
     }
 
     void screenshots() {
