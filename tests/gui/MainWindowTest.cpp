@@ -311,6 +311,31 @@ private slots:
         }
     }
 
+    void choicesOnPagesOneAndThreeFillOnlyTheirPage() {
+        setParam("005", "PASSWORD", "50015");
+        auto window = openWindow("8001234");
+        setParam("005", "PASSWORD", "");
+        QVERIFY(window);
+        auto choose = [&](int page, QLineEdit* field, int row) {
+            window->PageControl->setCurrentIndex(page);
+            whenPickerShown([row](TfrmBankList* picker) {
+                emit picker->Grid->doubleClicked(picker->Grid->model()->index(row, 0));
+            });
+            searchButton(field)->trigger();
+        };
+        choose(PageDetails, window->txtBankNo2, 0);
+        QCOMPARE(window->txtBankName2->text(), QString("中国工商银行(005)"));
+        QCOMPARE(window->txtBankNo2->text(), QString("6222020200112345678"));
+        QVERIFY(window->txtBankNo1->text().isEmpty());
+
+        choose(PageSupervise, window->txtBankNo3, 0);
+        QCOMPARE(window->txtBankID3->text(), QString("005"));
+        QVERIFY(window->btnOk3->isEnabled());
+        QVERIFY(window->PanBankPwdMask4->isVisible());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(window->txtBankPass3));
+        QCOMPARE(window->txtBankName2->text(), QString("中国工商银行(005)"));
+    }
+
     void pickerOpensAboveNearTheBottomAndShiftsLeftNearTheRightEdge() {
         const QRect area(0, 0, 1000, 700);
         const QSize size(385, 131);
