@@ -9,8 +9,10 @@
 
 #include "common/ErrorLog.h"
 #include "common/TextCodec.h"
+#include "entry/MainWindowLauncher.h"
 #include "entry/OwnerWindow.h"
 #include "entry/TfrmLoginMoney.h"
+#include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
 
 namespace vantrel {
@@ -51,6 +53,12 @@ std::optional<std::string> Decode(const char* gbk, const char* what, const char*
 
 bool EnsureLibraryRunning() {
     StartLibrary();
+    // Once: a launcher installed later (a test's) stays in force.
+    static const bool launcherInstalled = [] {
+        SetMainWindowLauncher(RunMainWindow);
+        return true;
+    }();
+    static_cast<void>(launcherInstalled);
     QCoreApplication* app = QCoreApplication::instance();
     if (!app) {
         // Widgets need a QApplication; one made here stays for the process

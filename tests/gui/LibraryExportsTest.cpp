@@ -41,10 +41,11 @@ class LibraryExportsTest : public QObject {
     VantrelOpenExFn openEx = nullptr;
     std::unique_ptr<test::TestFolder> folder;
     std::unique_ptr<test::ScopedAppPath> appPath;
+    int mainWindowsShown = 0;
 
     // What the user does while an export runs: `act` is called with the
     // login dialog once its buttons are ready; message boxes are answered
-    // with OK and their texts kept.
+    // with OK and their texts kept; the main window a login opens is closed.
     QStringList runExport(const std::function<void()>& call, const std::function<void(QDialog*)>& act) {
         QStringList boxes;
         bool acted = false;
@@ -54,6 +55,11 @@ class LibraryExportsTest : public QObject {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 boxes << box->text();
                 box->button(QMessageBox::Ok)->click();
+                return;
+            }
+            if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->objectName() == "frmVantrel") {
+                mainWindowsShown++;
+                modal->close();
                 return;
             }
             QDialog* dialog = LoginDialog();
@@ -85,6 +91,7 @@ private slots:
     }
 
     void init() {
+        mainWindowsShown = 0;
         folder = std::make_unique<test::TestFolder>();
         appPath = std::make_unique<test::ScopedAppPath>(*folder);
         auto gbk = Utf8ToGbk(test::kStandardBankIni);
@@ -127,12 +134,18 @@ private slots:
             });
         QCOMPARE(user, QString("8001234"));
         QCOMPARE(owner, host.winId());
-        QCOMPARE(server.requests().size(), size_t(1));
+        // The login, then the main window's system parameter fetch.
+        QCOMPARE(server.requests().size(), size_t(2));
         QVERIFY(server.requests()[0].find("8001234\x08" "123456\x08") != std::string::npos);
-        // The connection's and the outcome's log blocks.
-        QCOMPARE(boxes.size(), 2);
+        QVERIFY(server.requests()[1].find("70002") != std::string::npos);
+        // The connection's and the outcome's log blocks, then the main
+        // window's complaint that this Bank.ini has no grid layouts.
+        QCOMPARE(boxes.size(), 3);
+        QVERIFY(boxes[2].contains("CardIDType"));
         QVERIFY(boxes[1].contains("登录成功"));
         QVERIFY(!LoginDialog());
+        // The library's launcher opened the main window after the login.
+        QCOMPARE(mainWindowsShown, 1);
     }
 
     void openVantrelExShowsTheServerControls() {

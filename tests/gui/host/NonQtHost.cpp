@@ -32,6 +32,11 @@ void Act(bool& typed) {
         box->button(QMessageBox::Ok)->click();
         return;
     }
+    // The main window the login opens: the user closes it.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal->objectName() == "frmVantrel") {
+        modal->close();
+        return;
+    }
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         auto* ok = widget->findChild<QPushButton*>("btnOk");
         if (typed || widget->objectName() != "frmLoginMoney" || !widget->isVisible() || !ok || !ok->isEnabled())
@@ -76,7 +81,8 @@ int main() {
     user.join();
 
     const bool madeApplication = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-    const bool loggedIn = server.requests().size() == 1 &&
+    // The login, then the main window's system parameter fetch.
+    const bool loggedIn = server.requests().size() == 2 &&
                           server.requests()[0].find("8001234\x08" "123456\x08") != std::string::npos;
     std::printf("application made by the library: %d, login sent: %d\n", madeApplication, loggedIn);
     return madeApplication && loggedIn ? 0 : 1;
