@@ -562,7 +562,7 @@ private slots:
         const auto& columns = window->DBMoreGrid->columns();
         const auto trade = std::find_if(columns.begin(), columns.end(), [](const GridColumn& c) { return c.fieldName == "TradeType"; });
         QVERIFY(trade != columns.end());
-        QCOMPARE(trade->pickList, (std::vector<std::string>{"出金", "入金"}));
+        QCOMPARE(trade->pickList, (std::vector<std::string>{"入金", "出金"}));
         window->close();
         QVERIFY(window->released());
         QVERIFY(!window->vantrel());
