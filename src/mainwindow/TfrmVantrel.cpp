@@ -1,5 +1,7 @@
 #include "mainwindow/TfrmVantrel.h"
 
+#include "grid/GridCodeTables.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
@@ -689,47 +691,26 @@ void TfrmVantrel::startUpSteps() {
 }
 
 void TfrmVantrel::attachCodeTables() {
-    struct CodeTable {
-        DBGrid* grid;
-        const char* field;
-        const char* keys;
-        const char* values;
-    };
-    const CodeTable tables[] = {
-        {DBMoreGrid, "CardIDType", "CardID", "CardIDValue"},
-        {DBMoreGrid, "BusinType", "BusinessID", "BusinessValue"},
-        {DBMoreGrid, "MoneySty", "MoneyStyID", "MoneyStyValue"},
-        {DBMoreGrid, "WaterState", "WaterStateID", "WaterStateValue"},
-        {DBMoreGrid, "TradeType", "TradeTypeID", "TradeTypeValue"},
-        {DBMoreGrid, "CheckState", "CheckStateID", "CheckStateValue"},
-        {DBMoreGrid, "MoneyType", "MoneyTypeID", "MoneyTypeValue"},
-        {DBMoneyGrid, "MoneyType", "MoneyTypeID", "MoneyTypeValue"},
-        {DBCardMoneyGrid, "MoneyType", "MoneyTypeID", "MoneyTypeValue"},
-        {DBRateMoreGrid, "TradeType", "RateTypeID", "RateTypeValue"},
-        {DBRateMoreGrid, "BusinType", "BusinessID", "BusinessValue"},
-        {DBRateMoreGrid, "MoneySty", "MoneyStyID", "MoneyStyValue"},
-        {DBRateMoreGrid, "BaseMoneyType", "MoneyTypeID", "MoneyTypeValue"},
-        {DBRateMoreGrid, "Sign", "MoneyTypeID", "MoneyTypeValue"},
-        {DBRateMoreGrid, "MoneyType", "MoneyTypeID", "MoneyTypeValue"},
-        {DBRateMoreGrid, "WaterState", "WaterStateID", "WaterStateValue"},
-        {DBRateMoreGrid, "DealState", "ProcessStateID", "ProcessStateValue"},
-        {DBRateMoreGrid, "CheckState", "CheckStateID", "CheckStateValue"},
-    };
-    const auto list = [](const char* section) {
+    // One list of code tables serves the window and the command-line export.
+    const auto list = [](const std::string& section) {
         std::vector<std::string> values;
-        if (auto found = SectionValues(QString::fromLatin1(section), QStringLiteral("Bank.ini")))
+        if (auto found = SectionValues(QString::fromStdString(section), QStringLiteral("Bank.ini")))
             for (const auto& value : *found) values.push_back(value.toStdString());
         return values;
     };
-    for (const auto& table : tables) {
-        GridModel* model = table.grid->gridModel();
+    for (const auto& table : ResultGridCodeTables()) {
+        auto* grid = findChild<DBGrid*>(QString::fromStdString(table.grid));
+        if (!grid) continue;
+        GridModel* model = grid->gridModel();
         int found = -1;
         for (int c = 0; c < model->columnCount(); ++c)
             if (EqualsNoCase(model->column(c).fieldName, table.field)) found = c;
-        if (found < 0)
-            throw std::runtime_error("网格 " + table.grid->objectName().toStdString() + " 没有字段 " + table.field);
-        model->column(found).keyList = list(table.keys);
-        model->column(found).pickList = list(table.values);
+        if (found < 0) {
+            if (!table.required) continue;
+            throw std::runtime_error("网格 " + table.grid + " 没有字段 " + table.field);
+        }
+        model->column(found).keyList = list(table.keySection);
+        model->column(found).pickList = list(table.valueSection);
     }
     for (DBGrid* grid : {DBMoreGrid, DBMoneyGrid, DBCardMoneyGrid, DBRateMoreGrid}) grid->viewport()->update();
 }
