@@ -216,7 +216,7 @@ bool HasLineBreak(std::string_view text) {
 // are trimmed and one pair of matching quotes is removed on reading.
 std::string QuoteForReading(std::string_view value) {
     if (value.empty()) return {};
-    bool blankEdge = value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t';
+    const bool blankEdge = TrimView(value).size() != value.size();
     bool quotedLook = value.size() >= 2 && value.front() == value.back() &&
                       (value.front() == '"' || value.front() == '\'');
     if (blankEdge || quotedLook) return "\"" + std::string(value) + "\"";
