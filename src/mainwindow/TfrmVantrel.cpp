@@ -241,6 +241,19 @@ void TfrmVantrel::buildLayout() {
     connect(PageControl, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
 }
 
+void TfrmVantrel::accountFields(QWidget* p, int suffix, QLineEdit** tradeNo, QLineEdit** bankNo,
+                                QLineEdit** bankName) {
+    const auto name = [suffix](const char* stem) { return QByteArray(stem) + QByteArray::number(suffix); };
+    MakeLabel(p, nullptr, QStringLiteral("市场账号"), kLabelX, RowY(0));
+    RequiredMark(p, kLabelX - 9, RowY(0));
+    *tradeNo = MakeEdit(p, name("txtTradeNo").constData(), kFieldX, RowY(0), 25, true);
+    MakeLabel(p, nullptr, QStringLiteral("银行账号"), kLabelX, RowY(1));
+    RequiredMark(p, kLabelX - 9, RowY(1));
+    *bankNo = searchEdit(p, name("txtBankNo").constData(), kFieldX, RowY(1));
+    MakeLabel(p, nullptr, QStringLiteral("签约银行"), kLabelX, RowY(2));
+    *bankName = MakeEdit(p, name("txtBankName").constData(), kFieldX, RowY(2), 25, false, false);
+}
+
 QLineEdit* TfrmVantrel::searchEdit(QWidget* page, const char* name, int x, int y) {
     auto* edit = MakeEdit(page, name, x, y, 0, true);
     QAction* search = edit->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
@@ -316,14 +329,7 @@ void TfrmVantrel::buildPage0() {
 
 void TfrmVantrel::buildPage1() {
     QWidget* p = TabSheet2 = MakePage(PageControl, "TabSheet2", QStringLiteral("查询转账明细"));
-    MakeLabel(p, nullptr, QStringLiteral("市场账号"), kLabelX, RowY(0));
-    RequiredMark(p, kLabelX - 9, RowY(0));
-    txtTradeNo2 = MakeEdit(p, "txtTradeNo2", kFieldX, RowY(0), 25, true);
-    MakeLabel(p, nullptr, QStringLiteral("银行账号"), kLabelX, RowY(1));
-    RequiredMark(p, kLabelX - 9, RowY(1));
-    txtBankNo2 = searchEdit(p, "txtBankNo2", kFieldX, RowY(1));
-    MakeLabel(p, nullptr, QStringLiteral("签约银行"), kLabelX, RowY(2));
-    txtBankName2 = MakeEdit(p, "txtBankName2", kFieldX, RowY(2), 25, false, false);
+    accountFields(p, 2, &txtTradeNo2, &txtBankNo2, &txtBankName2);
     MakeLabel(p, nullptr, QStringLiteral("备注  "), kRightLabelX, RowY(0));
     txtMemo2 = MakeMemo(p, "txtMemo2", kRightFieldX, RowY(0), 73);
     btnOk2 = MakeButton(p, "btnOk2", QStringLiteral("查  询"), kButtonX, RowY(0));
@@ -355,14 +361,7 @@ void TfrmVantrel::buildPage2() {
 
 void TfrmVantrel::buildPage3() {
     QWidget* p = TabSheet4 = MakePage(PageControl, "TabSheet4", QStringLiteral("查询银行监管余额"));
-    MakeLabel(p, nullptr, QStringLiteral("市场账号"), kLabelX, RowY(0));
-    RequiredMark(p, kLabelX - 9, RowY(0));
-    txtTradeNo3 = MakeEdit(p, "txtTradeNo3", kFieldX, RowY(0), 25, true);
-    MakeLabel(p, nullptr, QStringLiteral("银行账号"), kLabelX, RowY(1));
-    RequiredMark(p, kLabelX - 9, RowY(1));
-    txtBankNo3 = searchEdit(p, "txtBankNo3", kFieldX, RowY(1));
-    MakeLabel(p, nullptr, QStringLiteral("签约银行"), kLabelX, RowY(2));
-    txtBankName3 = MakeEdit(p, "txtBankName3", kFieldX, RowY(2), 25, false, false);
+    accountFields(p, 3, &txtTradeNo3, &txtBankNo3, &txtBankName3);
     MakeLabel(p, nullptr, QStringLiteral("资金密码"), kRightLabelX, RowY(0));
     RequiredMark(p, kRightLabelX - 9, RowY(0));
     txtMoneyPass3 = MakePassword(p, "txtMoneyPass3", kRightFieldX, RowY(0), 25, 140);
@@ -388,14 +387,7 @@ void TfrmVantrel::buildPage3() {
 
 void TfrmVantrel::buildPage4() {
     QWidget* p = TabSheet5 = MakePage(PageControl, "TabSheet5", QStringLiteral("查银行资金余额"));
-    MakeLabel(p, nullptr, QStringLiteral("市场账号"), kLabelX, RowY(0));
-    RequiredMark(p, kLabelX - 9, RowY(0));
-    txtTradeNo5 = MakeEdit(p, "txtTradeNo5", kFieldX, RowY(0), 25, true);
-    MakeLabel(p, nullptr, QStringLiteral("银行账号"), kLabelX, RowY(1));
-    RequiredMark(p, kLabelX - 9, RowY(1));
-    txtBankNo5 = searchEdit(p, "txtBankNo5", kFieldX, RowY(1));
-    MakeLabel(p, nullptr, QStringLiteral("签约银行"), kLabelX, RowY(2));
-    txtBankName5 = MakeEdit(p, "txtBankName5", kFieldX, RowY(2), 25, false, false);
+    accountFields(p, 5, &txtTradeNo5, &txtBankNo5, &txtBankName5);
     MakeLabel(p, nullptr, QStringLiteral("资金密码"), kRightLabelX, RowY(0));
     RequiredMark(p, kRightLabelX - 9, RowY(0));
     txtMoneyPass5 = MakePassword(p, "txtMoneyPass5", kRightFieldX, RowY(0), 25, 140);
@@ -415,14 +407,7 @@ void TfrmVantrel::buildPage4() {
 
 void TfrmVantrel::buildPage5() {
     QWidget* p = TabSheet7 = MakePage(PageControl, "TabSheet7", QStringLiteral("购汇结汇"));
-    MakeLabel(p, nullptr, QStringLiteral("市场账号"), kLabelX, RowY(0));
-    RequiredMark(p, kLabelX - 9, RowY(0));
-    txtTradeNo6 = MakeEdit(p, "txtTradeNo6", kFieldX, RowY(0), 25, true);
-    MakeLabel(p, nullptr, QStringLiteral("银行账号"), kLabelX, RowY(1));
-    RequiredMark(p, kLabelX - 9, RowY(1));
-    txtBankNo6 = searchEdit(p, "txtBankNo6", kFieldX, RowY(1));
-    MakeLabel(p, nullptr, QStringLiteral("签约银行"), kLabelX, RowY(2));
-    txtBankName6 = MakeEdit(p, "txtBankName6", kFieldX, RowY(2), 25, false, false);
+    accountFields(p, 6, &txtTradeNo6, &txtBankNo6, &txtBankName6);
     MakeLabel(p, nullptr, QStringLiteral("购汇/结汇  "), kLabelX, RowY(3));
     RequiredMark(p, kLabelX - 9, RowY(3));
     txtRate6 = MakeCombo(p, "txtRate6", kFieldX, RowY(3), {QStringLiteral("0.购汇"), QStringLiteral("1.结汇")});

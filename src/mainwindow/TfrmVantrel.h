@@ -214,6 +214,9 @@ private:
     void buildPage7();
     void buildStatusStrip();
     QLineEdit* searchEdit(QWidget* page, const char* name, int x, int y);
+    // The account rows shared by the query and exchange pages: trade number,
+    // bank account (with the picker button) and bank name.
+    void accountFields(QWidget* page, int suffix, QLineEdit** tradeNo, QLineEdit** bankNo, QLineEdit** bankName);
     QFrame* bankPasswordPanel(QWidget* page, const char* name, const char* editName, const char* buttonName,
                               int x, int y, QLineEdit** edit);
     QToolButton* keyButton(QWidget* parent, const char* name, int x, int y);
