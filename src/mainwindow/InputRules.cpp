@@ -1,5 +1,9 @@
 #include "mainwindow/InputRules.h"
 
+#include <QRegularExpression>
+
+#include "common/Money.h"
+
 namespace vantrel {
 
 bool IsPasswordCharacter(QChar c) {
@@ -31,6 +35,22 @@ double AmountValue(const QString& text) {
     bool ok = false;
     const double value = text.trimmed().toDouble(&ok);
     return ok ? value : 0.0;
+}
+
+QString AmountCents(const QString& text) {
+    const double value = AmountValue(text);
+    if (!(value > 0)) return {};
+    // Two decimals first, so the exact decimal parser does the rounding's
+    // last step and no binary fraction reaches the wire.
+    const auto cents = YuanToCents(QString::number(value, 'f', 2).toStdString());
+    return cents.ok() ? QString::fromStdString(CentsText(cents.value())) : QString();
+}
+
+QString MemoText(const QString& text) {
+    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
+    QString line = text;
+    line.replace(lineBreak, QStringLiteral(" "));
+    return line.trimmed();
 }
 
 }  // namespace vantrel

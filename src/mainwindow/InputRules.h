@@ -3,6 +3,7 @@
 // window's handlers and the tests use the same code.
 #include <QString>
 
+
 namespace vantrel {
 
 // A password field keeps every typed character with bit 3 inverted, so the
@@ -19,5 +20,14 @@ bool DecimalKeyAccepted(const QString& text, int selStart, int selLength, QChar 
 
 // The amount in an amount field, 0 when the field is empty or unreadable.
 double AmountValue(const QString& text);
+
+// The amount as the middleware takes it: whole cents, rounded to the nearest
+// cent ("0.29" -> "29", "100" -> "10000"); empty when the amount is not
+// greater than zero or above the largest amount a transfer may carry.
+QString AmountCents(const QString& text);
+
+// A memo as one line: every CR LF, CR or LF becomes one blank (a line break
+// would end a field of the request frame), then the ends are trimmed.
+QString MemoText(const QString& text);
 
 }  // namespace vantrel

@@ -188,6 +188,7 @@ TfrmVantrel::TfrmVantrel(QWidget* parent) : TfrmNoneForm(parent) {
     SetDesignSize(782, 511);
     buildLayout();
     attachInputRules();
+    attachOperations();
 }
 
 TfrmVantrel::~TfrmVantrel() { FormClose(); }
@@ -641,8 +642,7 @@ void TfrmVantrel::startUpSteps() {
     if (txtMoneyType1->count() > 0) txtMoneyType1->setCurrentIndex(0);
     if (txtRate6->count() > 0) {
         txtRate6->setCurrentIndex(0);
-        // txtRate6Change belongs to the exchange page's operations: its caption part.
-        btnOk6->setText(txtRate6->currentText());
+        txtRate6Change();
     }
     QStringList moneyKinds;
     for (int i = 0; i < txtMonMB1->count(); ++i) moneyKinds << txtMonMB1->itemText(i);
@@ -898,8 +898,10 @@ void TfrmVantrel::btnKey8Click(QToolButton* button) {
     ShowSoftKeyboard(this, QPoint(cursor.x() - txtOldPass->width(), cursor.y() + 10));
 }
 
-void TfrmVantrel::btnClear1Click() {
-    switch (PageControl->currentIndex()) {
+void TfrmVantrel::btnClear1Click() { clearPage(PageControl->currentIndex()); }
+
+void TfrmVantrel::clearPage(int page) {
+    switch (page) {
     case PageTransfer:
         txtMoney1->clear();
         txtMemo1->clear();

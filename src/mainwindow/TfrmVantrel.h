@@ -21,6 +21,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class QTextCharFormat;
 class QTextEdit;
 class QToolBar;
 class QToolButton;
@@ -105,6 +106,26 @@ public:
     void txtMoney1Enter(QLineEdit* field);
     void btnKey8Click(QToolButton* button);
     void btnClear1Click();
+    // What the clear button of `page` empties.
+    void clearPage(int page);
+
+    // ---- the operations of the pages
+    void txtIO1Change();
+    void btnOk1Click();
+    void btnOk2Click();
+    void btnOk3Click();
+    void btnOK5Click();
+    void BitBtn1Click();
+    void btnOk4Click();
+    void txtRate6Change();
+    void btnOk6Click();
+    void btnFind6Click();
+    // The log page's toolbar: one handler, acting by the button's Tag.
+    void btnLogSaveClick(QToolButton* button);
+    void btnHttpClick();
+    // The online-banking address of the current account, or "" after the
+    // customer was told why there is none.
+    QString NetBankAddress();
 
     // ---- the account picker
     void txtBankNo1ButtonClick(QLineEdit* field);
@@ -115,6 +136,14 @@ public:
     TQueryTransferMore* queryTransferMore() const { return queryTransferMore_.get(); }
     TQuerySysParam* querySysParam() const { return querySysParam_.get(); }
     TVantrel* vantrel() const { return vantrel_.get(); }
+    TQueryIOCommValue* queryIOCommValue() const { return queryIOCommValue_.get(); }
+    TQueryBankMoney* queryBankMoney() const { return queryBankMoney_.get(); }
+    TQueryCardMoeny* queryCardMoeny() const { return queryCardMoeny_.get(); }
+    TQueryMarketMoney* queryMarketMoney() const { return queryMarketMoney_.get(); }
+    TModifyMoneyPassWord* modifyMoneyPassWord() const { return modifyMoneyPassWord_.get(); }
+    TBuyBalanceRate* buyBalanceRate() const { return buyBalanceRate_.get(); }
+    TQueryRateMore* queryRateMore() const { return queryRateMore_.get(); }
+    TQueryOrderID* queryOrderID() const { return queryOrderID_.get(); }
     TFormatDBGrid* formatter(int index) const { return formatters_[static_cast<std::size_t>(index)].get(); }
     bool released() const { return released_; }
 
@@ -221,6 +250,16 @@ private:
                               int x, int y, QLineEdit** edit);
     QToolButton* keyButton(QWidget* parent, const char* name, int x, int y);
     void attachInputRules();
+    void attachOperations();
+    // A validation failure: the message, then the focus.
+    void refuse(const QString& message, QWidget* field, bool onlyIfFocusable = false);
+    // After a money move whose answer never arrived: offers the query that
+    // tells whether it was carried out.
+    bool offerCheckAfterLostAnswer(const QString& what);
+    void showResult(DBGrid* grid, TBankTransfer& request);
+    // Bold, italic or underline on the selection or on the default text.
+    void applyLogFontFlag(int tag, bool on);
+    void applyLogCharFormat(const QTextCharFormat& format);
 
     void startUpSteps();
     void attachCodeTables();

@@ -131,6 +131,7 @@ std::optional<std::string> TBankTransfer::EncodeFrame(std::string_view functionC
 
 bool TBankTransfer::RunRequest(std::string_view functionCode, const RequestFields& fields,
                                const std::optional<std::string>& subCode) {
+    AnswerLost = false;
     return Guarded([&] {
         const auto frame = EncodeFrame(functionCode, fields, subCode);
         if (!frame) return false;
@@ -163,6 +164,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
     bool result = false;
     std::string failure;
     bool timedOut = false;
+    bool sent = false;
 
     auto fail = [&](const std::string& why) {
         failure = why;
@@ -174,6 +176,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
         if (!written.ok()) {
             fail(written.error());
         } else {
+            sent = true;
             AnswerFrameReader reader(std::string_view(frame).substr(kPrefixSize, kHeaderSize));
             for (std::size_t count = 0;; ++count) {
                 auto prefixBytes = client.readExact(kPrefixSize);
@@ -206,6 +209,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
     }
     if (failure.empty()) return result;
 
+    AnswerLost = sent && !result && MovesMoney();
     LastMessage = OperationName + MessageText("hn0009");
     std::string logged = LastMessage + failure;
     if (timedOut) {

@@ -50,6 +50,9 @@ public:
     std::string SubCode;
     bool LogEvents = true;
     std::string LastReturnCode;
+    // Set by Execute when a request that moves money was sent but its answer
+    // never arrived: the outcome is unknown until the details are queried.
+    bool AnswerLost = false;
 
     // Grids attach to the result through its table.
     MemoryTable& ResultSource() { return ResultTable; }

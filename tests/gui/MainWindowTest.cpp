@@ -21,7 +21,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "MiddlewareProcess.h"
+#include "MainWindowFixture.h"
 #include "ScriptedPrompts.h"
 #include "TestFolder.h"
 #include "common/TextCodec.h"
@@ -39,115 +39,11 @@
 #include "widgets/TfFormSK.h"
 
 using namespace vantrel;
+using namespace vantrel::test;
 
-namespace {
 
-std::string ExampleBankIni() {
-    std::ifstream in(std::string(VANTREL_SOURCE_DIR) + "/examples/Bank.ini", std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    auto text = GbkToUtf8(bytes.str());
-    return text.ok() ? text.value() : std::string();
-}
-
-// The example file without one section.
-std::string WithoutSection(std::string ini, const std::string& section) {
-    auto start = ini.find("\n[" + section + "]");
-    if (start == std::string::npos) return ini;
-    ++start;
-    const auto end = ini.find("\n[", start + 1);
-    ini.erase(start, end == std::string::npos ? std::string::npos : end + 1 - start);
-    return ini;
-}
-
-QStringList VisiblePages(QTabWidget* pages) {
-    QStringList visible;
-    for (int i = 0; i < pages->count(); ++i)
-        if (pages->isTabVisible(i)) visible << QString::number(i);
-    return visible;
-}
-
-}  // namespace
-
-class MainWindowTest : public QObject {
+class MainWindowTest : public test::MainWindowFixture {
     Q_OBJECT
-
-    std::unique_ptr<test::MiddlewareProcess> sim;
-    std::unique_ptr<test::TestFolder> folder;
-    std::unique_ptr<test::ScopedAppPath> appPath;
-    std::unique_ptr<test::ScriptedPrompts> user;
-
-    void writeBankIni(std::string ini) {
-        const auto port = ini.find("Port=17990");
-        QVERIFY(port != std::string::npos);
-        ini.replace(port, 10, "Port=" + std::to_string(sim->port()));
-        auto gbk = Utf8ToGbk(ini);
-        QVERIFY(gbk.ok());
-        folder->write("Bank.ini", gbk.value());
-    }
-
-    // Changes a parameter of the simulator's ledger; an empty value removes it.
-    void setParam(const char* bank, const char* param, const char* value) {
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(sim->db().c_str(), &db), SQLITE_OK);
-        sqlite3_busy_timeout(db, 2000);
-        const char* sql = *value ? "INSERT INTO sys_param(bank_id, param, value, name) VALUES(?1, ?2, ?3, ?2) "
-                                   "ON CONFLICT(bank_id, param) DO UPDATE SET value = excluded.value"
-                                 : "DELETE FROM sys_param WHERE bank_id = ?1 AND param = ?2";
-        sqlite3_stmt* statement = nullptr;
-        QCOMPARE(sqlite3_prepare_v2(db, sql, -1, &statement, nullptr), SQLITE_OK);
-        sqlite3_bind_text(statement, 1, bank, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(statement, 2, param, -1, SQLITE_TRANSIENT);
-        if (*value) sqlite3_bind_text(statement, 3, value, -1, SQLITE_TRANSIENT);
-        QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-    }
-
-    // What the login dialog leaves behind for the main window.
-    bool login(const std::string& trade) {
-        TBankLogin request;
-        request.Settings.Host = "127.0.0.1";
-        request.Settings.Port = sim->port();
-        request.Settings.CustTradeID = trade;
-        request.Settings.CustMoneyPwd = "123456";
-        if (!request.Execute()) return false;
-        SignedBankTable().clear();
-        if (request.ResultTable.recordCount() > 0) SignedBankTable().copyFrom(request.ResultTable);
-        CustomerSession().MoneyPwd = "123456";
-        return true;
-    }
-
-    std::unique_ptr<TfrmVantrel> openWindow(const std::string& trade) {
-        if (!login(trade)) return nullptr;
-        auto window = CreateForm<TfrmVantrel>();
-        window->SetTradeID(QString::fromStdString(trade));
-        window->show();
-        if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
-        window->activateWindow();
-        // Another test program on the same display may hold the activation.
-        QApplication::setActiveWindow(window.get());
-        static_cast<void>(QTest::qWaitForWindowActive(window.get()));
-        return window;
-    }
-
-    // Runs `act` once the picker that the next search click opens is shown.
-    void whenPickerShown(std::function<void(TfrmBankList*)> act) {
-        auto* poll = new QTimer(this);
-        poll->setInterval(10);
-        connect(poll, &QTimer::timeout, this, [poll, act] {
-            TfrmBankList* picker = TfrmBankList::Current();
-            if (!picker || !picker->isVisible()) return;
-            poll->stop();
-            poll->deleteLater();
-            act(picker);
-        });
-        poll->start();
-    }
-
-    static QAction* searchButton(QLineEdit* field) {
-        return field->findChild<QAction*>(field->objectName() + "Button");
-    }
 
 private slots:
     void initTestCase() {
