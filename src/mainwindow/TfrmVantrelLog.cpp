@@ -160,6 +160,11 @@ QString TfrmVantrel::NetBankAddress() {
     }
     const auto address = FillOnlineBankAddress(session.Url, orderId, request.CustTradeID);
     if (!address.ok()) {
+        // The customer gets the short notice; the reason goes to the error log.
+        try {
+            WriteErrorLog(QStringLiteral("uVantrel -> NetBankAddress -> ") + QString::fromStdString(address.error()));
+        } catch (const std::exception&) {
+        }
         ShowMsg(QString::fromUtf8(kNetBankAddressError), MbOk, SystemPromptTitle());
         return {};
     }

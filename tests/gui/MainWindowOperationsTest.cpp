@@ -167,6 +167,18 @@ private slots:
                 window->DBMoreGrid->table()->recordCount() == 0);
     }
 
+    void amountsAndMemosAsTheyTravel() {
+        const std::pair<const char*, const char*> amounts[] = {
+            {"0.29", "29"}, {"100", "10000"}, {"100.", "10000"}, {" 12.5 ", "1250"}, {"0.01", "1"},
+            {"999999999.99", "99999999999"},
+            // Not greater than zero once in whole cents, or not an amount at all.
+            {"0", ""}, {"0.00", ""}, {"0.001", ""}, {"", ""}, {"-5", ""}, {"abc", ""}, {"1000000000", ""},
+        };
+        for (const auto& [typed, cents] : amounts) QCOMPARE(AmountCents(typed), QString(cents));
+        QCOMPARE(MemoText(" a\r\nb\rc\nd \n"), QString("a b c d"));
+        QCOMPARE(MemoText("\r\n\r\n"), QString());
+    }
+
     void refusedConfirmationSendsNothingAndKeepsTheFields() {
         auto window = openWindow("8001235");
         QVERIFY(window);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SimulatorFixture.h"
+#include "protocol/QueryRequests.h"
 #include "protocol/TVantrel.h"
 
 namespace vantrel::test {
@@ -83,6 +84,40 @@ TEST_F(SimulatorFault, UnansweredDepositWarnsThatItsOutcomeIsUnknown) {
     EXPECT_EQ(deposit.LastMessage.rfind("入金通讯失败:服务器在 1 秒内没有应答", 0), 0u) << deposit.LastMessage;
     EXPECT_NE(deposit.LastMessage.find("本次业务结果未知"), std::string::npos);
     EXPECT_TRUE(errorBlockLogged());
+    EXPECT_TRUE(deposit.AnswerLost);
+
+    // A withdrawal the simulator answers (here: refused) is no lost answer,
+    // and the flag of the deposit before does not linger.
+    deposit.Direction = 0;
+    deposit.CustMoneyPwd = "000000";
+    EXPECT_FALSE(deposit.Execute());
+    EXPECT_FALSE(deposit.AnswerLost);
+    // Nor is a request that never left: a value the wire cannot carry.
+    deposit.Direction = 1;
+    deposit.CustMoneyPwd = "123456";
+    deposit.Memo = "a\nb";
+    EXPECT_FALSE(deposit.Execute());
+    EXPECT_FALSE(deposit.AnswerLost);
+}
+
+TEST_F(SimulatorFault, AConnectionLostMidAnswerLeavesATransferUnknown) {
+    start({"--fault", "close-mid-frame@90004"});
+    loginOk();
+    TVantrel deposit;
+    deposit.OwnerWindow = &sink;
+    deposit.CustBankAcctNo = kIcbcAccount;
+    deposit.CustTradeID = kTrader;
+    deposit.CustMoneyPwd = "123456";
+    deposit.ChangeMoney = "10000";
+    deposit.Direction = 1;
+    EXPECT_FALSE(deposit.Execute());
+    EXPECT_TRUE(deposit.AnswerLost);
+    // A query that loses its answer moves nothing: nothing to check.
+    TQueryMarketMoney funds;
+    funds.OwnerWindow = &sink;
+    funds.CustTradeID = kTrader;
+    EXPECT_TRUE(funds.Execute()) << funds.LastMessage;
+    EXPECT_FALSE(funds.AnswerLost);
 }
 
 TEST_F(SimulatorFault, NeverAnswerTimesOutTheLogin) {
