@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
           libbenchmark-dev libsqlite3-dev qt6-base-dev libgl-dev xvfb xauth
-          fonts-wqy-microhei poppler-utils libreoffice-calc-nogui)
+          fonts-wqy-microhei poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
 
 install_missing() {
     local missing=()

@@ -1,5 +1,8 @@
 #include "widgets/UserPrompts.h"
 
+#include "common/TextUtil.h"
+#include "common/WebAddress.h"
+
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -57,7 +60,11 @@ public:
 
     bool openUrl(const QString& address) override {
         if (!IsBrowsableAddress(address)) return false;
-        return QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+        // The rule is checked on the trimmed address; open that one too.
+        const QByteArray utf8 = address.toUtf8();
+        const auto trimmed = TrimView(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+        const QUrl url(QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size())), QUrl::StrictMode);
+        return url.isValid() && QDesktopServices::openUrl(url);
     }
 };
 
@@ -74,11 +81,11 @@ UserPrompts& Prompts() { return installed ? *installed : QtDefault(); }
 
 void SetPrompts(UserPrompts* prompts) { installed = prompts; }
 
+// The same rule as the core's (the online-banking address is checked there
+// before it reaches here): one function, so both accept the same addresses.
 bool IsBrowsableAddress(const QString& address) {
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty()) return false;
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    const QByteArray utf8 = address.toUtf8();
+    return CheckBrowsableAddress(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size()))).ok();
 }
 
 }  // namespace vantrel

@@ -44,7 +44,9 @@ UserPrompts& Prompts();
 // Installs `prompts` (not owned); nullptr goes back to the Qt dialogs.
 void SetPrompts(UserPrompts* prompts);
 
-// Only http and https addresses may reach the system browser.
+// Only http and https addresses may reach the system browser. This is the
+// core's CheckBrowsableAddress (common/WebAddress.h) on the UTF-8 text, so the
+// Qt side and the core accept exactly the same addresses.
 bool IsBrowsableAddress(const QString& address);
 
 }  // namespace vantrel

@@ -94,7 +94,7 @@ TEST(OnlineBankAddress, OnlyHttpAndHttpsAddressesComeOut) {
     EXPECT_FALSE(FillOnlineBankAddress(kThree, "\"><script>", "2").ok());
 }
 
-TEST(WebAddress, AcceptsWebAddressesOnly) {
+TEST(OnlineBankAddress, TheBrowserRuleAcceptsWebAddressesOnly) {
     for (const char* good : {"http://a", "https://bank.example.com/pay?order=1#top", "HTTPS://X.Y:443",
                              "https://1.2.3.4/", "http://[::1]:8080/p", "https://a_b.example/%E4%B8%AD",
                              "https://x.y/中文?q=订单", "https://x.y?q", "https://x.y/a/../b;c=d,e+f*!'()~$"}) {
