@@ -188,10 +188,21 @@ private:
         const double points = format.fontPointSize() > 0 ? format.fontPointSize() : defaultPoints_;
         out += "\\fs";
         AppendNumber(out, std::lround(points * 2));
-        if (format.fontWeight() >= QFont::DemiBold) out += "\\b";
-        if (format.fontItalic()) out += "\\i";
-        if (format.fontUnderline()) out += "\\ul";
-        if (format.fontStrikeOut()) out += "\\strike";
+        // What a run does not set itself comes from the document's default
+        // font: the log page makes all its plain text bold that way.
+        const QFont base = document_.defaultFont();
+        const auto own = [&](QTextFormat::Property property) { return format.hasProperty(property); };
+        const bool bold = own(QTextFormat::FontWeight) ? format.fontWeight() >= QFont::DemiBold
+                                                       : base.weight() >= QFont::DemiBold;
+        const bool italic = own(QTextFormat::FontItalic) ? format.fontItalic() : base.italic();
+        const bool underline = own(QTextFormat::TextUnderlineStyle) || own(QTextFormat::FontUnderline)
+                                   ? format.fontUnderline()
+                                   : base.underline();
+        const bool strikeOut = own(QTextFormat::FontStrikeOut) ? format.fontStrikeOut() : base.strikeOut();
+        if (bold) out += "\\b";
+        if (italic) out += "\\i";
+        if (underline) out += "\\ul";
+        if (strikeOut) out += "\\strike";
         if (format.foreground().style() != Qt::NoBrush) {
             out += "\\cf";
             AppendNumber(out, colorIndex(format.foreground().color()));

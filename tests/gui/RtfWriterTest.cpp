@@ -407,6 +407,28 @@ private slots:
         QVERIFY(Every(Find(read, "备注"), NotBackground));
     }
 
+    void defaultFontStylesReachTheRuns() {
+        // The log page's bold/italic without a selection change the default
+        // font; runs that set nothing themselves must be written with it.
+        QTextDocument document;
+        QFont base = document.defaultFont();
+        base.setBold(true);
+        base.setItalic(true);
+        document.setDefaultFont(base);
+        QTextCursor cursor(&document);
+        cursor.insertText(QStringLiteral("默认粗体 plain"), Plain());
+        QTextCharFormat upright;
+        upright.setFontItalic(false);
+        cursor.insertText(QStringLiteral(" 正体 upright"), upright);
+        WriteFile(path("default.rtf"), DocumentToRtf(document));
+        QTextDocument read;
+        readUnrtf(read, "default.rtf");
+        const Span plain = Find(read, "默认粗体 plain");
+        QVERIFY(Every(plain, Bold) && Every(plain, Italic));
+        const Span own = Find(read, "正体 upright");
+        QVERIFY(Every(own, Bold) && !Every(own, Italic));
+    }
+
     void listsKeepTheirLabels() {
         const QStringList lines = NormalisedText(officeText("lists")).split('\n');
         QCOMPARE(lines.size(), 6);
