@@ -671,7 +671,7 @@ private slots:
         shoot("op-transfer.png");
         // The confirmation as the customer saw it.
         QMessageBox box(QMessageBox::Information, "系统提示", user->messages.front().text,
-                        QMessageBox::Yes | QMessageBox::No, window.get());
+                        QMessageBox::Yes | QMessageBox::No);
         box.show();
         QTest::qWait(50);
         QVERIFY(box.grab().save(dir + "/confirm-transfer.png"));
@@ -695,11 +695,6 @@ private slots:
         window->txtNewPass2->setText(Masked("12345"));
         window->btnOk4Click();
         shoot("op-password.png");
-        window->PageControl->setCurrentIndex(PageMarket);
-        window->txtMoneyPass7->setText(Masked("000000"));
-        window->BitBtn1Click();  // refused: its log line is red
-        window->PageControl->setCurrentIndex(PageLog);
-        shoot("op-log.png");
 
         window = openWindow("8001234");
         QVERIFY(window);
@@ -708,6 +703,32 @@ private slots:
         window->txtMoney6->setText("100");
         window->btnOk6Click();
         shoot("op-forex.png");
+
+        // A kept connection that the server drops while answering: the
+        // disconnect notice and the failure are the red lines of the log.
+        window.reset();
+        auto dropping =
+            std::make_unique<MiddlewareProcess>(std::vector<std::string>{"--fault", "close-before-answer@90011"});
+        std::swap(sim, dropping);
+        struct Restore {
+            std::unique_ptr<MiddlewareProcess>& a;
+            std::unique_ptr<MiddlewareProcess>& b;
+            ~Restore() { std::swap(a, b); }
+        } restore{sim, dropping};
+        writeBankIni(Replaced(ExampleBankIni(), "ConnectStyle=0", "ConnectStyle=1"));
+        window = openWindow("8001235");
+        QVERIFY(window);
+        window->PageControl->setCurrentIndex(PageMarket);
+        window->txtMoneyPass7->setText(Masked("123456"));
+        window->BitBtn1Click();
+        window->txtMoneyPass7->setText(Masked("123456"));
+        window->BitBtn1Click();
+        // The connection notices go to the last request created (the
+        // parameter fetch, which logs nothing), so the level-1 notice of the
+        // dropped connection is given here as the engine gives it.
+        window->logSink()->LogBlock("============【连接中断】============\r\n信息：与资金中间服务器的连接已断开", 1);
+        window->PageControl->setCurrentIndex(PageLog);
+        shoot("op-log.png");
     }
 };
 
