@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The demonstration: starts the middleware simulator with the sample Bank.ini
-# in a temporary application folder and runs a short command-line session.
+# in a temporary application folder, runs a short command-line session, then
+# the library itself through the demo host. With a display the customer logs
+# in and uses the windows; without one a scripted walk-through drives them
+# under Xvfb and leaves a picture of each step in build/demo/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bin="$root/build/bin"
@@ -81,18 +84,29 @@ echo
 echo "Transfer log written by the session:"
 cat "$work"/logs/*.mlog | iconv -f GBK -t UTF-8 | tail -n 8
 
-# The library itself, as a trading program loads it: the demo host opens the
-# login dialog against the same simulator (password 123456).
-host_args=(--host 127.0.0.1 --port "$port" --trade "$trade")
+# The library itself, as a trading program loads it: the demo host calls
+# OpenVantrelEx, which takes the server from Bank.ini (the simulator above).
+host_args=(--ex --trade "$trade")
 echo
+if [ ! -x "$bin/vantrel-host" ]; then
+    echo "The demo host is not built (expected $bin/vantrel-host; it needs Qt): run ./run.sh demo." >&2
+    exit 1
+fi
 if [ -n "${DISPLAY:-}" ]; then
     echo "== The login dialog of the library (fund password $password); close the windows to end the demo"
     VANTREL_APP_PATH="$work/" "$bin/vantrel-host" "${host_args[@]}"
 elif command -v xvfb-run >/dev/null; then
-    shot="$root/build/demo-login.png"
-    echo "== No display: the login dialog opened under Xvfb and photographed"
+    pictures="$root/build/demo"
+    echo "== No display: a scripted walk-through of the library's windows under Xvfb"
+    echo "   (log in, choose the bank $bank account, deposit 100.00, details, log); pictures in $pictures"
+    # Qt wants a private runtime folder; root sessions often have none.
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        mkdir -m 700 "$work/runtime"
+        export XDG_RUNTIME_DIR="$work/runtime"
+    fi
     VANTREL_APP_PATH="$work/" xvfb-run -a -s "-screen 0 1280x1024x24" \
-        "$bin/vantrel-host" "${host_args[@]}" --screenshot "$shot"
+        "$bin/vantrel-host" "${host_args[@]}" --walkthrough "$pictures"
 else
-    echo "No display and no Xvfb: the login dialog is not shown."
+    echo "No display and no xvfb-run: the library's windows cannot be shown (run ./run.sh demo to install Xvfb)." >&2
+    exit 1
 fi

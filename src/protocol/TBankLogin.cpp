@@ -24,10 +24,12 @@ bool TBankLogin::Execute() {
         if (!EncodeFrame("90001", fields())) return false;
 
         auto& client = SharedClient();
+        // The old server's disconnect notice names the old server; the
+        // connect notice names this one and this trade number.
         if (client.connected()) client.disconnect();
+        ActiveServer() = TLoginInfo{Settings.Host, Settings.Port, Settings.CustTradeID, Settings.TimeOut};
         if (!ConnectTo(Settings.Host, Settings.Port, Settings.TimeOut)) return false;
 
-        ActiveServer() = TLoginInfo{Settings.Host, Settings.Port, Settings.CustTradeID, Settings.TimeOut};
         // Date and time are taken when the body is built, after the connect.
         const auto frame = EncodeFrame("90001", fields());
         return frame && Exchange(*frame);

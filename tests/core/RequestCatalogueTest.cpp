@@ -229,5 +229,35 @@ TEST_F(RequestCatalogue, LoginAdoptsTheServerAndResetsTheKey) {
     EXPECT_EQ(items[5], "654321");
 }
 
+TEST_F(RequestCatalogue, LoginNoticesNameThisLoginsServerAndTradeNumber) {
+    // An earlier session with another customer on another server.
+    ActiveServer() = TLoginInfo{"127.0.0.2", 4321, "8009999", 500};
+    TBankLogin login;
+    login.OwnerWindow = &sink;
+    login.Settings.Host = "127.0.0.1";
+    login.Settings.Port = server->port();
+    login.Settings.CustTradeID = "8001234";
+    login.Settings.CustMoneyPwd = "654321";
+    server->enqueue({AnswerFrame({"BankID", "005"}, 1)});
+    ASSERT_TRUE(login.Execute()) << login.LastMessage;
+    ASSERT_FALSE(sink.texts.empty());
+    EXPECT_EQ(sink.texts[0].text, "连接服务器 127.0.0.1:" + std::to_string(server->port()) + " 成功");
+    ASSERT_FALSE(sink.blocks.empty());
+    EXPECT_NE(sink.blocks[0].text.find("交易商：8001234\r\n"), std::string::npos) << sink.blocks[0].text;
+
+    // A refused connect is reported with the trade number that tried.
+    sink.blocks.clear();
+    TBankLogin refused;
+    refused.OwnerWindow = &sink;
+    refused.Settings.Host = "127.0.0.1";
+    refused.Settings.Port = 1;
+    refused.Settings.TimeOut = 500;
+    refused.Settings.CustTradeID = "8001235";
+    refused.Settings.CustMoneyPwd = "1";
+    EXPECT_FALSE(refused.Execute());
+    ASSERT_FALSE(sink.blocks.empty());
+    EXPECT_NE(sink.blocks.back().text.find("交易商：8001235\r\n"), std::string::npos) << sink.blocks.back().text;
+}
+
 }  // namespace
 }  // namespace vantrel::test

@@ -1,11 +1,13 @@
 // vantrel-host: a stand-in for the trading program that loads the library.
 //
 //   vantrel-host [--ex] [--host H --port P] --trade ID [--lib PATH] [--auto]
+//                [--screenshot FILE | --walkthrough DIR]
 //
 // Loads the library at run time, resolves the export by name and calls it
 // with its own window as the owner. With --auto it makes no window and no
 // QApplication of its own, like a host that is not a Qt program, and calls
-// the export at once.
+// the export at once. With --walkthrough it calls the export at once and a
+// script drives the library's windows (see Walkthrough.h).
 #include <QApplication>
 #include <QTimer>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include <dlfcn.h>
 #endif
 
+#include "Walkthrough.h"
 #include "common/TextCodec.h"
 #include "vantrel.h"
 
@@ -40,15 +43,19 @@ struct Options {
     std::string trade;  // UTF-8
     std::string library;
     std::string screenshot;  // open at once, save the dialog's picture, close
+    std::string walkthrough;  // open at once and run the scripted walk-through
 };
 
 void Usage() {
     std::fprintf(stderr,
                  "usage: vantrel-host [--ex] [--host H --port P] --trade ID [--lib PATH] [--auto]\n"
-                 "                    [--screenshot FILE]\n"
+                 "                    [--screenshot FILE | --walkthrough DIR]\n"
                  "  --ex      log in to a server chosen from Bank.ini (OpenVantrelEx)\n"
                  "  --auto    no host window: call the export at once and exit\n"
-                 "  --screenshot FILE  open the dialog at once, save its picture, close it\n");
+                 "  --screenshot FILE  open the dialog at once, save its picture, close it\n"
+                 "  --walkthrough DIR  open the dialog at once and walk through a deposit of\n"
+                 "                     100.00 (password 123456, bank 005), pictures in DIR;\n"
+                 "                     exit status 1 when a step does not happen\n");
 }
 
 std::optional<Options> Parse(int argc, char** argv) {
@@ -61,13 +68,14 @@ std::optional<Options> Parse(int argc, char** argv) {
         } else if (arg == "--auto") {
             options.automatic = true;
         } else if (arg == "--host" || arg == "--port" || arg == "--trade" || arg == "--lib" ||
-                   arg == "--screenshot") {
+                   arg == "--screenshot" || arg == "--walkthrough") {
             const char* text = value();
             if (!text) return std::nullopt;
             if (arg == "--host") options.host = text;
             if (arg == "--trade") options.trade = text;
             if (arg == "--lib") options.library = text;
             if (arg == "--screenshot") options.screenshot = text;
+            if (arg == "--walkthrough") options.walkthrough = text;
             if (arg == "--port") {
                 char* end = nullptr;
                 const long port = std::strtol(text, &end, 10);
@@ -79,6 +87,9 @@ std::optional<Options> Parse(int argc, char** argv) {
         }
     }
     if (options.trade.empty()) return std::nullopt;
+    // Each of these decides how the export is called: one at a time.
+    const int exclusive = int(options.automatic) + int(!options.screenshot.empty()) + int(!options.walkthrough.empty());
+    if (exclusive > 1) return std::nullopt;
     return options;
 }
 
@@ -179,6 +190,19 @@ int main(int argc, char** argv) {
                      [&] { call(static_cast<uintptr_t>(window.winId())); });
     window.resize(360, 140);
     window.show();
+    if (!options->walkthrough.empty()) {
+        vantrel::host::WalkthroughScript script;
+        script.tradeId = QString::fromStdString(options->trade);
+        vantrel::host::Walkthrough walk(QString::fromStdString(options->walkthrough), script);
+        if (!walk.start()) return 1;
+        QTimer::singleShot(0, &window, [&] {
+            call(static_cast<uintptr_t>(window.winId()));
+            walk.exportReturned();
+            app.exit(walk.exitCode());
+        });
+        app.exec();
+        return walk.exitCode();
+    }
     if (!options->screenshot.empty()) {
         // For demonstrations without a person: the dialog is opened at once,
         // photographed once it has settled, and closed.
