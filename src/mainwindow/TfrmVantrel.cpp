@@ -152,6 +152,12 @@ int IntegerCell(const MemoryTable& table, std::string_view field) {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// An account number longer than its field shows its first digits, not its last.
+void ShowFromStart(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
 void FocusIfPossible(QWidget* widget) {
     if (widget && widget->isVisible() && widget->isEnabled() && widget->focusPolicy() != Qt::NoFocus)
         widget->setFocus(Qt::OtherFocusReason);
@@ -734,7 +740,7 @@ void TfrmVantrel::accountSteps() {
     PageControl->setTabVisible(PageMarket, sw.MarketQueryEnabled);
     btnHttp->setVisible(session.BankType != 0);
     for (QLineEdit* edit : {txtBankID1, txtBankID2, txtBankID3, txtBankID5}) edit->setText(Q(session.BankID));
-    for (QLineEdit* edit : {txtBankNo1, txtBankNo2, txtBankNo3, txtBankNo5}) edit->setText(Q(session.CustBankAcctNo));
+    for (QLineEdit* edit : {txtBankNo1, txtBankNo2, txtBankNo3, txtBankNo5}) ShowFromStart(edit, Q(session.CustBankAcctNo));
     for (QLineEdit* edit : {txtBankName1, txtBankName2, txtBankName3, txtBankName5}) edit->setText(Q(session.BankName));
     applyDirectionRules();
     const QString bankId = Q(bank);
@@ -991,7 +997,7 @@ void TfrmVantrel::BankChosen() {
     switch (PageControl->currentIndex()) {
     case PageTransfer:
         txtBankID1->setText(bankId);
-        txtBankNo1->setText(Q(session.CustBankAcctNo));
+        ShowFromStart(txtBankNo1, Q(session.CustBankAcctNo));
         txtMonMB1->setCurrentIndex(session.MoneyType);
         txtBankName1->setText(display);
         btnHttp->setVisible(session.BankType != 0);
@@ -1005,13 +1011,13 @@ void TfrmVantrel::BankChosen() {
         break;
     case PageDetails:
         txtBankID2->setText(bankId);
-        txtBankNo2->setText(Q(session.CustBankAcctNo));
+        ShowFromStart(txtBankNo2, Q(session.CustBankAcctNo));
         txtMonMB2->setCurrentIndex(session.MoneyType);
         txtBankName2->setText(display);
         break;
     case PageSupervise:
         txtBankID3->setText(bankId);
-        txtBankNo3->setText(Q(session.CustBankAcctNo));
+        ShowFromStart(txtBankNo3, Q(session.CustBankAcctNo));
         txtMonMB3->setCurrentIndex(session.MoneyType);
         txtBankName3->setText(display);
         updateSwitch(sw.SuperviseQueryEnabled, "50015", bank);
@@ -1021,7 +1027,7 @@ void TfrmVantrel::BankChosen() {
         break;
     case PageCard:
         txtBankID5->setText(bankId);
-        txtBankNo5->setText(Q(session.CustBankAcctNo));
+        ShowFromStart(txtBankNo5, Q(session.CustBankAcctNo));
         txtMonMB5->setCurrentIndex(session.MoneyType);
         txtBankName5->setText(display);
         updateSwitch(sw.CardQueryEnabled, "50017", bank);
@@ -1031,7 +1037,7 @@ void TfrmVantrel::BankChosen() {
         break;
     case PageForex:
         txtBankID6->setText(bankId);
-        txtBankNo6->setText(Q(session.CustBankAcctNo));
+        ShowFromStart(txtBankNo6, Q(session.CustBankAcctNo));
         txtBankName6->setText(display);
         updateSwitch(sw.BuyForexEnabled, "90008", bank);
         updateSwitch(sw.SettleForexEnabled, "90009", bank);

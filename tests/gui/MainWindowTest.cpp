@@ -190,6 +190,7 @@ private slots:
         QCOMPARE(window->txtBankName1->text(), QString("中国建设银行(007)"));
         QCOMPARE(window->txtBankID1->text(), QString("007"));
         QCOMPARE(window->txtBankNo1->text(), QString("6217000010012345678"));
+        QCOMPARE(window->txtBankNo1->cursorPosition(), 0);  // the number shows from its start
         QVERIFY(!window->txtIO1->isEnabled());
         QCOMPARE(window->txtIO1->currentIndex(), 0);
         QVERIFY(window->btnOk1->isEnabled());
