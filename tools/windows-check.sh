@@ -52,6 +52,26 @@ check_exports() {
 check_exports x86_64-w64-mingw32-objdump "$win64/bin/vantrel_export_probe.dll"
 check_exports i686-w64-mingw32-objdump "$win32/bin/vantrel_export_probe.dll"
 
+# ---- the Win32 branches of the window code, which needs Qt for Windows to be
+# built. Syntax and warnings only, against the distribution's (Linux) Qt
+# headers taken as a static Qt: no object code, no link.
+qt_headers=/usr/include/x86_64-linux-gnu/qt6
+if [ -d "$qt_headers/QtWidgets" ]; then
+    for source in src/entry/OwnerWindow.cpp src/widgets/UserPrompts.cpp src/widgets/TfFormSK.cpp \
+                  src/entry/Exports.cpp tools/host/main.cpp; do
+        for compiler in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix; do
+            "$compiler" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes \
+                -DQT_STATIC -DNOMINMAX -D_WIN32_WINNT=0x0601 -DVANTREL_BUILDING_LIBRARY \
+                -I"$root/src" -I"$root/include" -I"$win64/asio-include" -I"$qt_headers" \
+                -I"$qt_headers/QtCore" -I"$qt_headers/QtGui" -I"$qt_headers/QtWidgets" \
+                "$root/$source" || fail "the Win32 branch of $source does not compile ($compiler)"
+        done
+    done
+    echo "Win32 branches of the window code: syntax checked for both architectures"
+else
+    echo "Win32 branches of the window code: not checked (no Qt headers; Debian: qt6-base-dev)"
+fi
+
 # ---- Wine: a private prefix in the build folder, no debug output, no display
 
 if command -v wine64 >/dev/null; then

@@ -7,6 +7,16 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -57,7 +67,16 @@ public:
 
     bool openUrl(const QString& address) override {
         if (!IsBrowsableAddress(address)) return false;
+#ifdef _WIN32
+        // The default browser, as Windows opens an address. Only the encoded
+        // form reaches the shell: no blank or quote of the address is
+        // interpreted there. Values up to 32 are ShellExecute's errors.
+        const std::wstring url = QUrl(address, QUrl::StrictMode).toString(QUrl::FullyEncoded).toStdWString();
+        const HINSTANCE result = ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+        return reinterpret_cast<INT_PTR>(result) > 32;
+#else
         return QDesktopServices::openUrl(QUrl(address, QUrl::StrictMode));
+#endif
     }
 };
 
