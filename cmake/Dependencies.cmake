@@ -36,16 +36,23 @@ else()
   find_package(Iconv REQUIRED)
 endif()
 
+# GoogleTest: the installed package, or built from its sources. Cross builds
+# have no package for the target and use Debian's sources (googletest);
+# another source folder can be given with VANTREL_GTEST_SOURCE_DIR.
 if(CMAKE_CROSSCOMPILING)
-  # No prebuilt GoogleTest for the target: build it from Debian's sources.
-  set(VANTREL_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for cross builds")
+  set(gtest_sources_default /usr/src/googletest)
+else()
+  set(gtest_sources_default "")
+endif()
+set(VANTREL_GTEST_SOURCE_DIR "${gtest_sources_default}" CACHE PATH "GoogleTest sources to build instead of the installed package")
+if(VANTREL_TESTS AND VANTREL_GTEST_SOURCE_DIR)
   if(NOT EXISTS ${VANTREL_GTEST_SOURCE_DIR}/CMakeLists.txt)
     message(FATAL_ERROR "GoogleTest sources not found in ${VANTREL_GTEST_SOURCE_DIR} (Debian: googletest)")
   endif()
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   add_subdirectory(${VANTREL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-else()
+elseif(VANTREL_TESTS)
   find_package(GTest REQUIRED)
 endif()
 

@@ -8,9 +8,8 @@ function(vantrel_windows_exports target)
   # vantrel.dll, not MinGW's libvantrel.dll: the name hosts load.
   set_target_properties(${target} PROPERTIES PREFIX "")
   if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
-    # 32-bit stdcall symbols are decorated (OpenVantrel@16). The .def names
-    # them undecorated: the fixup links them without a warning, and --kill-at
-    # keeps the decorated duplicates that dllexport adds out of the table.
-    target_link_options(${target} PRIVATE "LINKER:--enable-stdcall-fixup" "LINKER:--kill-at")
+    # 32-bit stdcall symbols are decorated (OpenVantrel@16) and the .def names
+    # them undecorated: MinGW's linker joins the two, and says so unless told.
+    target_link_options(${target} PRIVATE "LINKER:--enable-stdcall-fixup")
   endif()
 endfunction()
