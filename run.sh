@@ -15,7 +15,7 @@ PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
 # The Windows builds need no Qt: the compilers, Wine, GoogleTest's sources
 # (built for the target) and what the Linux simulator needs.
 WINDOWS_PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libsqlite3-dev googletest
-                  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64)
+                  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 tmux)
 
 install_missing() {
     install_list "${PACKAGES[@]}" "$@"

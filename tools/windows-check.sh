@@ -95,6 +95,7 @@ cleanup() {
         kill "$sim_pid" 2>/dev/null || true
         wait "$sim_pid" 2>/dev/null || true
     fi
+    [ -n "${tmux_socket:-}" ] && tmux -L "$tmux_socket" kill-server 2>/dev/null
     # Only this prefix's server.
     timeout 30 wineserver -k 2>/dev/null || true
     rm -rf "$work"
@@ -207,4 +208,45 @@ for out in login transfers; do
     diff "$work/linux.$out" "$work/wine.$out" >&2 || fail "the $out output differs"
 done
 echo "transfer log: $(wc -c <"$work/wine.mlog") bytes, identical (time stamps masked)"
+
+# ---- the client on a console (a Wine console on a tmux pane): the password
+# typed without echo, the answer's Chinese shown as such
+
+wait_for_pane() {
+    local text=$1
+    for _ in $(seq 1 300); do
+        tmux -L "$tmux_socket" capture-pane -p -t check >"$work/pane" 2>/dev/null || true
+        grep -qF "$text" "$work/pane" && return 0
+        sleep 0.2
+    done
+    cat "$work/pane" >&2
+    fail "the console never showed '$text'"
+}
+
+if command -v tmux >/dev/null; then
+    mkdir -p "$work/console/app"
+    cp "$root/examples/Bank.ini" "$work/console/app/Bank.ini"
+    start_simulator "$work/console"
+    console_app=$(timeout 60 winepath -w "$work/console/app")
+    tmux_socket="vantrel-windows-check-$$"
+    # A private tmux server; the pane's terminal speaks UTF-8. The client must
+    # stay in the terminal's foreground to read from it (timeout --foreground).
+    tmux -L "$tmux_socket" new-session -d -s check -x 200 -y 30 \
+        "LC_ALL=C.UTF-8 WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='$WINEDLLOVERRIDES' \
+         timeout --foreground -k 10 120 ${wine[*]} '$win64/bin/vantrel.exe' --app-path '$console_app' \
+         --server 127.0.0.1:$port --trade $trade login 2>&1; echo EXIT=\$?; sleep 600"
+    wait_for_pane "Fund password:"
+    tmux -L "$tmux_socket" send-keys -t check "$password" Enter
+    wait_for_pane "EXIT="
+    stop_simulator
+    grep -q "EXIT=0" "$work/pane" || { cat "$work/pane" >&2; fail "the console login failed"; }
+    grep -q "中国工商银行" "$work/pane" || { cat "$work/pane" >&2; fail "the console shows the bank names garbled"; }
+    # Echoed, it would follow the prompt (the account numbers hold the same digits).
+    ! grep -qE "(^|password: *)$password *\$" "$work/pane" || { cat "$work/pane" >&2; fail "the password was echoed"; }
+    tmux -L "$tmux_socket" kill-server
+    tmux_socket=""
+    echo "console: password prompt without echo, Chinese shown as such"
+else
+    echo "console: not checked (no tmux)"
+fi
 echo "windows-check passed"

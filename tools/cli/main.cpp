@@ -8,11 +8,7 @@
 #include <string>
 #include <vector>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
+#include "ConsoleOutput.h"
 #include "common/WideText.h"
 #endif
 
@@ -30,7 +26,7 @@ int Run(int argc, const char* const* argv) {
 #ifdef _WIN32
 // The narrow arguments of a Windows program are in the ANSI code page and
 // lose every character outside it; the wide ones become the UTF-8 the client
-// works in. The console shows that UTF-8 while the program runs.
+// works in, and a console is written to in UTF-16.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> words;
     for (int i = 0; i < argc; ++i) words.push_back(vantrel::Utf8FromWide(argv[i]));
@@ -38,13 +34,8 @@ int wmain(int argc, wchar_t** argv) {
     for (const auto& word : words) pointers.push_back(word.c_str());
     pointers.push_back(nullptr);
 
-    const UINT consolePage = GetConsoleOutputCP();
-    if (consolePage != 0) SetConsoleOutputCP(CP_UTF8);
-    const int status = Run(argc, pointers.data());
-    std::cout.flush();
-    std::cerr.flush();
-    if (consolePage != 0) SetConsoleOutputCP(consolePage);
-    return status;
+    vantrel::cli::ConsoleUtf8Output console;
+    return Run(argc, pointers.data());
 }
 #else
 int main(int argc, char** argv) {
