@@ -4,7 +4,6 @@
 
 #ifdef _WIN32
 #include "common/WideText.h"
-
 #endif
 
 namespace vantrel {

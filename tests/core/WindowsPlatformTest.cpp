@@ -58,7 +58,7 @@ std::vector<std::wstring> Names(const std::filesystem::path& folder) {
     return names;
 }
 
-// Clears VANTREL_APP_PATH for the life of the object.
+// Clears VANTREL_APP_PATH for the life of the object, then restores it.
 class NoAppPathOverride {
 public:
     NoAppPathOverride() : saved_(GetEnvironmentUtf8("VANTREL_APP_PATH")) { UnsetEnvironment("VANTREL_APP_PATH"); }
@@ -104,6 +104,7 @@ TEST(WindowsPaths, AppPathIsTheFolderOfThisProgram) {
 }
 
 TEST(WindowsPaths, ChineseFolderNamesGoThroughTheWideApi) {
+    NoAppPathOverride restored;
     test::TestFolder folder;
     const auto wide = folder.path() / L"资金划转";
     std::filesystem::create_directory(wide);
