@@ -42,8 +42,8 @@ build() {
 
 # build-win64: core, client and core tests; build-win32: core and client;
 # both: a DLL with the library's export table.
-# The simulator runs on Linux: build/ gets just its two programs when it has
-# not been built yet (core-only, so no Qt is needed).
+# The simulator runs on Linux: only its two programs are built in build/,
+# which is configured core-only (no Qt needed) when it does not exist yet.
 windows() {
     local start=$SECONDS
     if [ ! -f build/CMakeCache.txt ]; then
