@@ -2,18 +2,64 @@
 find_package(Threads REQUIRED)
 
 # asio is header-only (Debian: libasio-dev); used without Boost.
-find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
+find_path(ASIO_INCLUDE_DIR asio.hpp)
+if(NOT ASIO_INCLUDE_DIR AND CMAKE_CROSSCOMPILING)
+  # The cross root has no asio of its own. The host's headers are plain C++,
+  # but /usr/include itself must not reach the cross compiler (its C library
+  # headers would shadow the target's), so only asio is linked into the tree.
+  find_path(VANTREL_HOST_ASIO_DIR asio.hpp PATHS /usr/include NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+  if(VANTREL_HOST_ASIO_DIR)
+    set(ASIO_INCLUDE_DIR ${CMAKE_BINARY_DIR}/asio-include)
+    file(MAKE_DIRECTORY ${ASIO_INCLUDE_DIR})
+    file(CREATE_LINK ${VANTREL_HOST_ASIO_DIR}/asio.hpp ${ASIO_INCLUDE_DIR}/asio.hpp SYMBOLIC)
+    file(CREATE_LINK ${VANTREL_HOST_ASIO_DIR}/asio ${ASIO_INCLUDE_DIR}/asio SYMBOLIC)
+  endif()
+endif()
+if(NOT ASIO_INCLUDE_DIR)
+  message(FATAL_ERROR "asio.hpp not found (Debian: libasio-dev)")
+endif()
 add_library(asio_headers INTERFACE)
 target_include_directories(asio_headers SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
 target_compile_definitions(asio_headers INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
 target_link_libraries(asio_headers INTERFACE Threads::Threads)
+if(WIN32)
+  # Winsock 2 under asio; mswsock for AcceptEx/ConnectEx.
+  target_link_libraries(asio_headers INTERFACE ws2_32 mswsock)
+endif()
 
-# iconv lives in glibc on Linux; elsewhere it is a separate library.
-find_package(Iconv REQUIRED)
+if(WIN32)
+  # Windows 7 API level everywhere (asio checks it), and std::min/std::max
+  # untouched by the macros of <windows.h>.
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX)
+else()
+  # iconv lives in glibc on Linux; Windows converts with its code-page API.
+  find_package(Iconv REQUIRED)
+endif()
 
-find_package(GTest REQUIRED)
-find_package(SQLite3 REQUIRED)
-find_package(benchmark QUIET)
+# GoogleTest: the installed package, or built from its sources. Cross builds
+# have no package for the target and use Debian's sources (googletest);
+# another source folder can be given with VANTREL_GTEST_SOURCE_DIR.
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_sources_default /usr/src/googletest)
+else()
+  set(gtest_sources_default "")
+endif()
+set(VANTREL_GTEST_SOURCE_DIR "${gtest_sources_default}" CACHE PATH "GoogleTest sources to build instead of the installed package")
+if(VANTREL_TESTS AND VANTREL_GTEST_SOURCE_DIR)
+  if(NOT EXISTS ${VANTREL_GTEST_SOURCE_DIR}/CMakeLists.txt)
+    message(FATAL_ERROR "GoogleTest sources not found in ${VANTREL_GTEST_SOURCE_DIR} (Debian: googletest)")
+  endif()
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(${VANTREL_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+elseif(VANTREL_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+
+if(NOT VANTREL_CLIENT_ONLY)
+  find_package(SQLite3 REQUIRED)
+  find_package(benchmark QUIET)
+endif()
 
 if(NOT VANTREL_CORE_ONLY)
   find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport Test)

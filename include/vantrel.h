@@ -18,7 +18,11 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(VANTREL_BUILDING_LIBRARY)
+#  if defined(VANTREL_BUILDING_LIBRARY) && (defined(_M_IX86) || defined(__i386__))
+     /* 32-bit: vantrel.def alone exports the stdcall names undecorated;
+      * dllexport would add the decorated ones (_OpenVantrel@16) as well. */
+#    define VANTREL_API
+#  elif defined(VANTREL_BUILDING_LIBRARY)
 #    define VANTREL_API __declspec(dllexport)
 #  else
 #    define VANTREL_API __declspec(dllimport)

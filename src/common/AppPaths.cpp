@@ -1,6 +1,8 @@
 #include "common/AppPaths.h"
 
-#include <cstdlib>
+#include "common/Environment.h"
+#include "common/SystemError.h"
+
 #include <system_error>
 
 #ifdef _WIN32
@@ -15,17 +17,7 @@ namespace vantrel {
 namespace {
 
 #ifdef _WIN32
-constexpr char kDelimiter = '\\';
 bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
-
-std::string Utf8FromWide(const std::wstring& wide) {
-    if (wide.empty()) return {};
-    int needed = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
-    if (needed > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), needed, nullptr, nullptr);
-    return out;
-}
 
 std::string ExecutableFolder() {
     std::wstring buffer(MAX_PATH, L'\0');
@@ -38,10 +30,9 @@ std::string ExecutableFolder() {
         }
         buffer.resize(buffer.size() * 2);  // truncated: try a larger buffer
     }
-    return Utf8FromWide(std::filesystem::path(buffer).parent_path().wstring());
+    return PathToUtf8(std::filesystem::path(buffer).parent_path());
 }
 #else
-constexpr char kDelimiter = '/';
 bool IsDelimiter(char c) { return c == '/'; }
 
 std::string ExecutableFolder() {
@@ -54,7 +45,7 @@ std::string ExecutableFolder() {
 
 std::string WithDelimiter(std::string folder) {
     if (folder.empty()) folder = ".";
-    if (!IsDelimiter(folder.back())) folder += kDelimiter;
+    if (!IsDelimiter(folder.back())) folder += kPathDelimiter;
     return folder;
 }
 
@@ -68,15 +59,28 @@ std::filesystem::path PathFromUtf8(const std::string& utf8) {
 #endif
 }
 
-std::string AppPath() {
-    if (const char* overridden = std::getenv("VANTREL_APP_PATH"); overridden && *overridden)
-        return WithDelimiter(overridden);
+std::string PathToUtf8(const std::filesystem::path& path) {
+#ifdef _WIN32
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
+
+std::string ExecutablePath() {
     static const std::string executableFolder = WithDelimiter(ExecutableFolder());
     return executableFolder;
 }
 
+std::string AppPath() {
+    if (auto overridden = GetEnvironmentUtf8("VANTREL_APP_PATH"); overridden && !overridden->empty())
+        return WithDelimiter(*overridden);
+    return ExecutablePath();
+}
+
 std::string LogPath() {
-    return AppPath() + "logs" + kDelimiter;
+    return AppPath() + "logs" + kPathDelimiter;
 }
 
 std::string BankIniPath() {
@@ -88,7 +92,7 @@ Status EnsureFolder(const std::string& folder) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) return Status::success();
     std::filesystem::create_directories(path, ec);
-    if (ec) return Error{"cannot create the folder " + folder + ": " + ec.message()};
+    if (ec) return Error{"cannot create the folder " + folder + ": " + SystemErrorText(ec)};
     if (!std::filesystem::is_directory(path, ec))
         return Error{"cannot create the folder " + folder + ": a file of that name is in the way"};
     return Status::success();

@@ -1,5 +1,7 @@
 #include "common/AtomicFile.h"
 
+#include "common/AppPaths.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -12,6 +14,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+
+#include "common/WideText.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,7 +57,7 @@ std::filesystem::path ResolveTarget(const std::filesystem::path& file) {
 }
 
 Error Failure(const std::filesystem::path& file, const std::string& step, const std::string& reason) {
-    return Error{"cannot write " + file.string() + ": " + step + " failed: " + reason};
+    return Error{"cannot write " + PathToUtf8(file) + ": " + step + " failed: " + reason};
 }
 
 }  // namespace
@@ -67,25 +71,7 @@ void SetAtomicWriteFaultForTesting(std::function<bool(std::size_t)> fault) {
 
 namespace {
 
-std::string LastErrorText() {
-    DWORD code = GetLastError();
-    wchar_t* buffer = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::string text = "error " + std::to_string(code);
-    if (length > 0 && buffer) {
-        int needed = WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
-        std::string message(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
-        if (needed > 0)
-            WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), message.data(), needed, nullptr, nullptr);
-        while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
-            message.pop_back();
-        text += " (" + message + ")";
-    }
-    if (buffer) LocalFree(buffer);
-    return text;
-}
+std::string LastErrorText() { return WindowsErrorText(GetLastError()); }
 
 }  // namespace
 

@@ -1,7 +1,9 @@
 #include "common/Profile.h"
 
+#include "common/AppPaths.h"
 #include "common/AtomicFile.h"
 #include "common/ProfileText.h"
+#include "common/SystemError.h"
 #include "common/TextCodec.h"
 
 #include <charconv>
@@ -72,7 +74,7 @@ Profile Profile::Load(const std::filesystem::path& file) {
         Profile empty;
         if (ec) {
             empty.exists_ = true;  // present or not, it cannot be told: do not treat as absent
-            empty.loadError_ = "cannot read " + file.string() + ": " + ec.message();
+            empty.loadError_ = "cannot read " + PathToUtf8(file) + ": " + SystemErrorText(ec);
         }
         return empty;
     }
@@ -82,7 +84,7 @@ Profile Profile::Load(const std::filesystem::path& file) {
     if (!in || in.bad() || std::filesystem::is_directory(file, ec)) {
         Profile unreadable;
         unreadable.exists_ = true;
-        unreadable.loadError_ = "cannot read " + file.string();
+        unreadable.loadError_ = "cannot read " + PathToUtf8(file);
         return unreadable;
     }
     return Parse(bytes.str());
@@ -360,13 +362,13 @@ Status ApplyEdits(const std::filesystem::path& file, const std::vector<ProfileEd
     std::string original;
     std::error_code ec;
     bool exists = std::filesystem::exists(file, ec);
-    if (ec) return Error{"cannot read " + file.string() + ": " + ec.message()};
+    if (ec) return Error{"cannot read " + PathToUtf8(file) + ": " + SystemErrorText(ec)};
     if (exists) {
         std::ifstream in(file, std::ios::binary);
         std::ostringstream bytes;
         if (in) bytes << in.rdbuf();
         if (!in || in.bad() || std::filesystem::is_directory(file, ec))
-            return Error{"cannot read " + file.string() + "; it is left unchanged"};
+            return Error{"cannot read " + PathToUtf8(file) + "; it is left unchanged"};
         original = bytes.str();
     }
     // Every edit applies to the result of the one before; the file is

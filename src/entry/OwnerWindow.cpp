@@ -3,6 +3,13 @@
 #include <QWidget>
 #include <QWindow>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -11,6 +18,10 @@ QWindow* current = nullptr;
 }  // namespace
 
 ScopedOwnerWindow::ScopedOwnerWindow(uintptr_t nativeHandle) : previous_(current) {
+#ifdef _WIN32
+    // An HWND that names no window (closed, or not a handle at all) is no owner.
+    if (nativeHandle != 0 && !IsWindow(reinterpret_cast<HWND>(nativeHandle))) nativeHandle = 0;
+#endif
     if (nativeHandle != 0) window_.reset(QWindow::fromWinId(static_cast<WId>(nativeHandle)));
     current = window_ ? window_.get() : previous_;
 }
@@ -22,7 +33,15 @@ QWindow* CurrentOwnerWindow() { return current; }
 void AttachToOwner(QWidget* window) {
     if (!window || window->parentWidget() || !current) return;
     window->winId();  // creates the native window and its QWindow
+#ifdef _WIN32
+    // A Windows owner is the window's GWLP_HWNDPARENT: the window stays above
+    // the host and is minimised with it. Qt makes no owner of a foreign
+    // transient parent, so the host's HWND is set here directly.
+    SetWindowLongPtrW(reinterpret_cast<HWND>(window->winId()), GWLP_HWNDPARENT,
+                      static_cast<LONG_PTR>(current->winId()));
+#else
     if (QWindow* handle = window->windowHandle()) handle->setTransientParent(current);
+#endif
 }
 
 }  // namespace vantrel

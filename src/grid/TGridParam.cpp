@@ -68,7 +68,7 @@ Result<TGridParam> TGridParam::Load(const Profile& ini, const std::string& appPa
     TGridParam param;
     param.appPath_ = appPath;
     // The folder delimiter AppPath ends with, so res/ matches logs/.
-    const char delimiter = appPath.empty() ? '/' : appPath.back();
+    const char delimiter = appPath.empty() ? kPathDelimiter : appPath.back();
     param.resPath_ = appPath + "res" + delimiter;
     if (auto made = EnsureFolder(param.resPath_); !made) return Error{made.error()};
 

@@ -1,5 +1,7 @@
 #include "protocol/TProxyTCPClient.h"
 
+#include "common/SystemError.h"
+
 #include <asio/connect.hpp>
 #include <asio/read.hpp>
 #include <asio/write.hpp>
@@ -126,7 +128,7 @@ Status TProxyTCPClient::connect(const std::string& host, int port,
         }
         if (state->ec)
             return fail(IoFailure::Other,
-                        "The server name " + host + " cannot be resolved: " + state->ec.message());
+                        "The server name " + host + " cannot be resolved: " + SystemErrorText(state->ec));
         endpoints = std::move(state->results);
     }
 
@@ -145,7 +147,7 @@ Status TProxyTCPClient::connect(const std::string& host, int port,
     if (ec) {
         closeSocket();
         return fail(IoFailure::Other,
-                    "Connecting to " + Target(host, port) + " failed: " + ec.message());
+                    "Connecting to " + Target(host, port) + " failed: " + SystemErrorText(ec));
     }
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
@@ -198,7 +200,7 @@ Status TProxyTCPClient::writeAll(std::string_view bytes) {
         if (IsPeerClose(ec))
             return fail(IoFailure::Closed, "The server closed the connection while the request "
                                            "was being sent");
-        return fail(IoFailure::Other, "Sending the request failed: " + ec.message());
+        return fail(IoFailure::Other, "Sending the request failed: " + SystemErrorText(ec));
     }
     lastFailure_ = IoFailure::None;
     return Status::success();
@@ -239,7 +241,7 @@ Result<std::string> TProxyTCPClient::readExact(std::size_t n) {
             return fail(IoFailure::Closed, "The server closed the connection (" +
                                                      std::to_string(received) + " of " +
                                                      std::to_string(n) + " bytes received)");
-        return fail(IoFailure::Other, "Reading the answer failed: " + ec.message());
+        return fail(IoFailure::Other, "Reading the answer failed: " + SystemErrorText(ec));
     }
     lastFailure_ = IoFailure::None;
     return buffer;

@@ -5,8 +5,36 @@
 #include <asio.hpp>
 
 #include <algorithm>
+#include <string>
 
 namespace vantrel {
+
+namespace {
+
+// Four decimal parts of 0-255 without leading zeros. asio's parser is the
+// system's: Windows also takes the old short forms ("1.2.3" is 1.2.0.3),
+// which would probe a host the list does not name.
+bool IsDottedQuad(const std::string& ip) {
+    int parts = 0;
+    std::size_t pos = 0;
+    while (parts < 4) {
+        std::size_t end = pos;
+        while (end < ip.size() && ip[end] >= '0' && ip[end] <= '9') ++end;
+        const std::size_t digits = end - pos;
+        if (digits == 0 || digits > 3 || (digits > 1 && ip[pos] == '0')) return false;
+        if (std::stoi(ip.substr(pos, digits)) > 255) return false;
+        ++parts;
+        if (parts < 4) {
+            if (end >= ip.size() || ip[end] != '.') return false;
+            pos = end + 1;
+        } else if (end != ip.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
 
 THostRespondCheck::THostRespondCheck() : random_(std::random_device{}()) {}
 
@@ -20,7 +48,7 @@ bool THostRespondCheck::AddHost(int32_t hostId, const std::string& ip, int32_t p
     asio::error_code ec;
     const auto address = asio::ip::make_address_v4(ip, ec);
     std::lock_guard lock(mutex_);
-    if (ec || address == asio::ip::address_v4::broadcast()) {
+    if (ec || !IsDottedQuad(ip) || address == asio::ip::address_v4::broadcast()) {
         lastError_ = "无效的IP地址";
         return false;
     }

@@ -10,6 +10,16 @@
 #include <QMessageBox>
 #include <QUrl>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -64,7 +74,17 @@ public:
         const QByteArray utf8 = address.toUtf8();
         const auto trimmed = TrimView(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
         const QUrl url(QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size())), QUrl::StrictMode);
-        return url.isValid() && QDesktopServices::openUrl(url);
+        if (!url.isValid()) return false;
+#ifdef _WIN32
+        // The default browser, as Windows opens an address. Only the encoded
+        // form reaches the shell: no blank or quote of the address is
+        // interpreted there. Values up to 32 are ShellExecute's errors.
+        const std::wstring wide = url.toString(QUrl::FullyEncoded).toStdWString();
+        const HINSTANCE result = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+        return reinterpret_cast<INT_PTR>(result) > 32;
+#else
+        return QDesktopServices::openUrl(url);
+#endif
     }
 };
 

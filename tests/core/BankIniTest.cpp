@@ -1,11 +1,11 @@
 #include "common/AppPaths.h"
 #include "common/BankIni.h"
+#include "common/Environment.h"
 
 #include "support/TestFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace vantrel {
@@ -18,14 +18,22 @@ TEST(AppPaths, OverrideWinsAndGetsItsDelimiter) {
     {
         test::ScopedAppPath app(folder);
         EXPECT_EQ(AppPath(), folder.appPath());
-        EXPECT_EQ(LogPath(), folder.appPath() + "logs/");
+        EXPECT_EQ(LogPath(), folder.appPath() + "logs" + kPathDelimiter);
         EXPECT_EQ(BankIniPath(), folder.appPath() + "Bank.ini");
-        setenv("VANTREL_APP_PATH", "/opt/host", 1);  // read afresh on every call
-        EXPECT_EQ(AppPath(), "/opt/host/");
+#ifdef _WIN32
+        const std::string other = "C:\\host";
+#else
+        const std::string other = "/opt/host";
+#endif
+        SetEnvironmentUtf8("VANTREL_APP_PATH", other);  // read afresh on every call
+        EXPECT_EQ(AppPath(), other + kPathDelimiter);
     }
-    if (std::getenv("VANTREL_APP_PATH") == nullptr) {
+    if (!GetEnvironmentUtf8("VANTREL_APP_PATH")) {
+        EXPECT_EQ(AppPath(), ExecutablePath());
+#ifndef _WIN32
         auto exe = std::filesystem::read_symlink("/proc/self/exe");
         EXPECT_EQ(AppPath(), exe.parent_path().string() + "/");
+#endif
     }
 }
 

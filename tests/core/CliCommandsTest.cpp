@@ -13,6 +13,7 @@
 #include "EngineFixture.h"
 #include "ScriptedServer.h"
 #include "TestFolder.h"
+#include "common/AppPaths.h"
 #include "common/Clock.h"
 #include "common/DailyLog.h"
 #include "common/TextCodec.h"
@@ -304,7 +305,12 @@ TEST_F(CliProbe, NoAnsweringServerIsAFailureAndNoListAUsageError) {
 // ---- the built program
 
 TEST(CliProgram, VersionOfTheBuiltProgram) {
+#ifdef _WIN32
+    // Beside this test program; the build folder's name is a path of the build host.
+    const std::string command = "\"" + ExecutablePath() + "vantrel.exe\" --version";
+#else
     const std::string command = std::string(VANTREL_BIN_DIR) + "/vantrel --version";
+#endif
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     ASSERT_TRUE(pipe);
     std::string output;

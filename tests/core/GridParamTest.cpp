@@ -1,6 +1,7 @@
 #include "grid/GridLayout.h"
 #include "grid/TGridParam.h"
 
+#include "common/AppPaths.h"
 #include "common/Profile.h"
 #include "common/TextCodec.h"
 #include "support/TestFolder.h"
@@ -27,7 +28,7 @@ protected:
 
 TEST_F(GridParamTest, WithoutBankIniTheBuiltInStylesApplyAndEverythingIsOff) {
     const TGridParam param = load();
-    EXPECT_EQ(param.resPath(), folder.appPath() + "res/");
+    EXPECT_EQ(param.resPath(), folder.appPath() + "res" + kPathDelimiter);
     EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "res"));
 
     const TGridStyle& footer = param.footerStyle();
@@ -102,7 +103,7 @@ TEST_F(GridParamTest, ReadsKeysInEveryIntegerFormAndFallsBackOnUnreadableOnes) {
 
     const GridTexts texts = LoadGridTexts(Profile::Load(folder.path() / "Bank.ini"), param);
     EXPECT_EQ(texts.totalCaption, "总计");
-    EXPECT_EQ(texts.buttonGlyphFileName, folder.appPath() + "res/btn.bmp");
+    EXPECT_EQ(texts.buttonGlyphFileName, folder.appPath() + "res" + kPathDelimiter + "btn.bmp");
 }
 
 TEST_F(GridParamTest, SettersChangeOnlyTheirField) {

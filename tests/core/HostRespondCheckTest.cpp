@@ -122,8 +122,10 @@ private:
 
 TEST(HostRespondCheck, AddHostTakesDottedIPv4AndUniqueKeysOnly) {
     THostRespondCheck check;
+    // The short and octal/hex forms Windows' own parser would take, too.
     for (const char* bad : {"localhost", "255.255.255.255", "1.2.3", "1.2.3.4.5", "", "300.1.1.1",
-                            "127.0.0.1 "}) {
+                            "127.0.0.1 ", "127.1", "0x7f.0.0.1", "010.0.0.1", "1.2.3.4.", "1..2.3",
+                            "1.2.3.256"}) {
         EXPECT_FALSE(check.AddHost(9, bad, 80)) << bad;
         EXPECT_EQ(check.LastError(), "无效的IP地址") << bad;
     }

@@ -232,7 +232,6 @@ TEST_F(ProfileWrite, InterruptedWriteLeavesTheOldFileAndNoTemporaryFile) {
     std::string large = "[big]\r\n";
     for (int i = 0; i < 2000; ++i) large += "key" + std::to_string(i) + "=value\r\n";
     folder.write("Bank.ini", large);
-    std::filesystem::permissions(file(), std::filesystem::perms(0640));
 
     std::size_t calls = 0;
     SetProfileWriteFaultForTesting([&](std::size_t written) {
@@ -252,6 +251,16 @@ TEST_F(ProfileWrite, InterruptedWriteLeavesTheOldFileAndNoTemporaryFile) {
     SetProfileWriteFaultForTesting({});
     ASSERT_TRUE(WriteProfileString(file(), "big", "key5", "changed"));
     EXPECT_EQ(Profile::Load(file()).value("big", "key5"), "changed");
+}
+
+TEST_F(ProfileWrite, ReplacementKeepsThePermissionsOfTheFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX mode bits; a Windows file has none to carry over";
+#endif
+    folder.write("Bank.ini", "[s]\r\nk=1\r\n");
+    std::filesystem::permissions(file(), std::filesystem::perms(0640));
+    ASSERT_TRUE(WriteProfileString(file(), "s", "k", "2"));
+    EXPECT_EQ(Profile::Load(file()).value("s", "k"), "2");
     EXPECT_EQ(std::filesystem::status(file()).permissions(), std::filesystem::perms(0640));
 }
 

@@ -1,6 +1,8 @@
 #include "TestFolder.h"
 
-#include <cstdlib>
+#include "common/AppPaths.h"
+#include "common/Environment.h"
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -27,44 +29,44 @@ TestFolder::~TestFolder() {
 }
 
 std::string TestFolder::appPath() const {
-    auto text = path_.string();
-    if (text.empty() || text.back() != '/') text += '/';
+    auto text = PathToUtf8(path_);
+    if (text.empty() || text.back() != kPathDelimiter) text += kPathDelimiter;
     return text;
 }
 
 std::filesystem::path TestFolder::write(const std::string& name, const std::string& bytes) const {
-    auto file = path_ / name;
+    auto file = path_ / PathFromUtf8(name);
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
-    if (!out) throw std::runtime_error("cannot write test file " + file.string());
+    if (!out) throw std::runtime_error("cannot write test file " + PathToUtf8(file));
     return file;
 }
 
 std::string TestFolder::read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
+    std::ifstream in(path_ / PathFromUtf8(name), std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
 bool TestFolder::exists(const std::string& name) const {
-    return std::filesystem::exists(path_ / name);
+    return std::filesystem::exists(path_ / PathFromUtf8(name));
 }
 
 ScopedAppPath::ScopedAppPath(const TestFolder& folder) {
-    if (const char* old = std::getenv("VANTREL_APP_PATH")) {
+    if (auto old = GetEnvironmentUtf8("VANTREL_APP_PATH")) {
         hadOld_ = true;
-        old_ = old;
+        old_ = *old;
     }
-    setenv("VANTREL_APP_PATH", folder.appPath().c_str(), 1);
+    SetEnvironmentUtf8("VANTREL_APP_PATH", folder.appPath());
 }
 
 ScopedAppPath::~ScopedAppPath() {
     if (hadOld_)
-        setenv("VANTREL_APP_PATH", old_.c_str(), 1);
+        SetEnvironmentUtf8("VANTREL_APP_PATH", old_);
     else
-        unsetenv("VANTREL_APP_PATH");
+        UnsetEnvironment("VANTREL_APP_PATH");
 }
 
 }  // namespace vantrel::test

@@ -15,6 +15,7 @@
 #include "CliExport.h"
 #include "TextTable.h"
 #include "common/AppPaths.h"
+#include "common/Environment.h"
 #include "common/ErrorLog.h"
 #include "common/Money.h"
 #include "common/Profile.h"
@@ -40,14 +41,6 @@ constexpr int kUsage = 2;
 struct UsageError {
     std::string text;
 };
-
-void SetAppPathVariable(const std::string& folder) {
-#ifdef _WIN32
-    _putenv_s("VANTREL_APP_PATH", folder.c_str());
-#else
-    setenv("VANTREL_APP_PATH", folder.c_str(), 1);
-#endif
-}
 
 // One line of standard input without its line end; none at the end of input.
 std::optional<std::string> ReadLine(std::istream& in) {
@@ -453,7 +446,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
             return kUsage;
         }
         // Before anything reads the application folder.
-        SetAppPathVariable(folder.string());
+        SetEnvironmentUtf8("VANTREL_APP_PATH", PathToUtf8(folder));
     }
 
     int status = kFailed;

@@ -7,7 +7,6 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <io.h>
 #include <windows.h>
 #else
 #include <termios.h>
@@ -39,7 +38,9 @@ extern "C" void RestoreAndRaise(int signal) {
 
 bool StdinIsTerminal() {
 #ifdef _WIN32
-    return _isatty(_fileno(stdin)) != 0;
+    // _isatty is also true for NUL and serial ports; only a console has a mode.
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
 #else
     return isatty(STDIN_FILENO) != 0;
 #endif

@@ -126,8 +126,9 @@ std::optional<Library> Load(const std::string& path) {
         std::fprintf(stderr, "vantrel-host: cannot load %s (error %lu)\n", path.c_str(), GetLastError());
         return std::nullopt;
     }
-    library.open = reinterpret_cast<VantrelOpenFn>(GetProcAddress(module, "OpenVantrel"));
-    library.openEx = reinterpret_cast<VantrelOpenExFn>(GetProcAddress(module, "OpenVantrelEx"));
+    // FARPROC has no parameters; through void* the cast says what is meant.
+    library.open = reinterpret_cast<VantrelOpenFn>(reinterpret_cast<void*>(GetProcAddress(module, "OpenVantrel")));
+    library.openEx = reinterpret_cast<VantrelOpenExFn>(reinterpret_cast<void*>(GetProcAddress(module, "OpenVantrelEx")));
 #else
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!module) {
