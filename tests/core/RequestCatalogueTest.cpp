@@ -1,5 +1,6 @@
 // The request classes: what each sends, and the read-outs of the system
 // parameter and commission answers.
+#include <memory>
 #include <gtest/gtest.h>
 
 #include "EngineFixture.h"
@@ -159,30 +160,33 @@ class SysParamTable : public RequestCatalogue {
 protected:
     void load(std::vector<std::string> items, unsigned columns) {
         login();
+        // Made after SetUp, so that its log goes to the test's folder.
+        params_ = std::make_unique<TQuerySysParam>();
         server->enqueue({AnswerFrame(std::move(items), columns)});
-        ASSERT_TRUE(params.Execute());
+        ASSERT_TRUE(params().Execute());
     }
-    TQuerySysParam params;
+    TQuerySysParam& params() { return *params_; }
+    std::unique_ptr<TQuerySysParam> params_;
 };
 
 TEST_F(SysParamTable, FindParamTakesTheFirstMatchAndParamSwitchTheLast) {
     load({"OrderCode", "Param", "ProRet", "005", "50005", "0", " 005 ", "50005", "1", "005", "ifrate", " 7 "}, 3);
-    EXPECT_EQ(params.FindParam("50005", "005"), "0");
+    EXPECT_EQ(params().FindParam("50005", "005"), "0");
     bool isZero = true;
-    EXPECT_EQ(params.ParamSwitch("50005", "005", isZero), "1");
+    EXPECT_EQ(params().ParamSwitch("50005", "005", isZero), "1");
     EXPECT_FALSE(isZero);
-    EXPECT_EQ(params.FindParam("IFRATE", "005"), "7");
-    EXPECT_EQ(params.FindParam("50005", "006"), "");
+    EXPECT_EQ(params().FindParam("IFRATE", "005"), "7");
+    EXPECT_EQ(params().FindParam("50005", "006"), "");
     isZero = true;
-    EXPECT_EQ(params.ParamSwitch("50006", "005", isZero), "1");
+    EXPECT_EQ(params().ParamSwitch("50006", "005", isZero), "1");
     EXPECT_FALSE(isZero);
 }
 
 TEST_F(SysParamTable, MissingColumnsMatchNothing) {
     load({"Param", "ProRet", "50005", "0"}, 2);
-    EXPECT_EQ(params.FindParam("50005", "005"), "");
+    EXPECT_EQ(params().FindParam("50005", "005"), "");
     bool isZero = true;
-    EXPECT_EQ(params.ParamSwitch("50005", "005", isZero), "1");
+    EXPECT_EQ(params().ParamSwitch("50005", "005", isZero), "1");
     EXPECT_FALSE(isZero);
 }
 
