@@ -1,7 +1,8 @@
 // The request classes: what each sends, and the read-outs of the system
 // parameter and commission answers.
-#include <memory>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "EngineFixture.h"
 #include "common/Clock.h"
