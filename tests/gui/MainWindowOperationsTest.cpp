@@ -298,13 +298,7 @@ private slots:
 
     void lostTransferAnswerOffersTheDetails() {
         // A simulator that takes deposits and never answers them.
-        auto silent = std::make_unique<MiddlewareProcess>(std::vector<std::string>{"--fault", "never-answer@90004"});
-        std::swap(sim, silent);
-        struct Restore {
-            std::unique_ptr<MiddlewareProcess>& a;
-            std::unique_ptr<MiddlewareProcess>& b;
-            ~Restore() { std::swap(a, b); }
-        } restore{sim, silent};
+        SimulatorInPlace silent(sim, {"--fault", "never-answer@90004"});
         writeBankIni(Replaced(ExampleBankIni(), "ReadTimeOut=60000", "ReadTimeOut=1000"));
         auto window = openWindow("8001235");
         QVERIFY(window);
@@ -707,14 +701,7 @@ private slots:
         // A kept connection that the server drops while answering: the
         // disconnect notice and the failure are the red lines of the log.
         window.reset();
-        auto dropping =
-            std::make_unique<MiddlewareProcess>(std::vector<std::string>{"--fault", "close-before-answer@90011"});
-        std::swap(sim, dropping);
-        struct Restore {
-            std::unique_ptr<MiddlewareProcess>& a;
-            std::unique_ptr<MiddlewareProcess>& b;
-            ~Restore() { std::swap(a, b); }
-        } restore{sim, dropping};
+        SimulatorInPlace dropping(sim, {"--fault", "close-before-answer@90011"});
         writeBankIni(Replaced(ExampleBankIni(), "ConnectStyle=0", "ConnectStyle=1"));
         window = openWindow("8001235");
         QVERIFY(window);

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <vector>
 
 #include "MiddlewareProcess.h"
 #include "ScriptedPrompts.h"
@@ -54,6 +55,23 @@ inline QStringList VisiblePages(QTabWidget* pages) {
     return visible;
 }
 
+
+// For its lifetime another simulator (started with `args`) takes the place
+// of the fixture's: logins and Bank.ini written then point to it.
+class SimulatorInPlace {
+public:
+    SimulatorInPlace(std::unique_ptr<MiddlewareProcess>& slot, std::vector<std::string> args)
+        : slot_(slot), other_(std::make_unique<MiddlewareProcess>(std::move(args))) {
+        std::swap(slot_, other_);
+    }
+    ~SimulatorInPlace() { std::swap(slot_, other_); }
+    SimulatorInPlace(const SimulatorInPlace&) = delete;
+    SimulatorInPlace& operator=(const SimulatorInPlace&) = delete;
+
+private:
+    std::unique_ptr<MiddlewareProcess>& slot_;
+    std::unique_ptr<MiddlewareProcess> other_;
+};
 
 class MainWindowFixture : public QObject {
 protected:
