@@ -88,7 +88,7 @@ public:
             out += "{\\f";
             AppendNumber(out, i);
             out += "\\fnil\\fcharset134 ";
-            AppendText(out, fonts_[i]);
+            AppendText(out, QString(fonts_[i]).remove(';'));  // ';' ends the name
             out += ";}";
         }
         out += "}\r\n{\\colortbl ;";  // entry 0 is "automatic"
