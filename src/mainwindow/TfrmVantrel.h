@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 
 #include "entry/TfrmNoneForm.h"
 
@@ -257,6 +258,10 @@ private:
     // tells whether it was carried out.
     bool offerCheckAfterLostAnswer(const QString& what);
     void showResult(DBGrid* grid, TBankTransfer& request);
+    // Runs a request for this window's customer under the wait cursor.
+    bool execute(TBankTransfer& request);
+    // The exchange records of page 5's account, with the fund password given.
+    bool listExchangeRecords(const std::string& moneyPwd);
     // Bold, italic or underline on the selection or on the default text.
     void applyLogFontFlag(int tag, bool on);
     void applyLogCharFormat(const QTextCharFormat& format);

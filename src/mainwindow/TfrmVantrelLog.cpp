@@ -6,7 +6,6 @@
 #include <QToolButton>
 
 #include "common/TextUtil.h"
-#include "entry/WaitCursorGuard.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/OnlineBankAddress.h"
 #include "protocol/ProcessState.h"
@@ -144,14 +143,9 @@ QString TfrmVantrel::NetBankAddress() {
     if (!queryOrderID_) return {};
     const auto& session = CustomerSession();
     auto& request = *queryOrderID_;
-    request.Settings.CustTradeID = tradeId_.toStdString();
     request.CustTradeID = tradeId_.toStdString();
     request.BankCode = session.BankID;
-    bool found = false;
-    {
-        WaitCursorGuard wait;
-        found = request.Execute();
-    }
+    const bool found = execute(request);
     std::string orderId;
     MemoryTable& rows = request.ResultTable;
     if (found && rows.recordCount() > 0 && rows.fieldCount() > 0) {

@@ -86,6 +86,13 @@ void TfrmVantrel::refuse(const QString& message, QWidget* field, bool onlyIfFocu
     Focus(field, onlyIfFocusable);
 }
 
+bool TfrmVantrel::execute(TBankTransfer& request) {
+    request.OwnerWindow = logSink();
+    request.Settings.CustTradeID = tradeId_.toStdString();
+    WaitCursorGuard wait;
+    return request.Execute();
+}
+
 void TfrmVantrel::showResult(DBGrid* grid, TBankTransfer& request) { grid->setTable(&request.ResultSource()); }
 
 bool TfrmVantrel::offerCheckAfterLostAnswer(const QString& what) {
@@ -118,11 +125,7 @@ void TfrmVantrel::btnOk1Click() {
         request.CustMoneyPwd = moneyPwd;
         request.Memo = cents.toStdString();
         request.Direction = direction;
-        bool found = false;
-        {
-            WaitCursorGuard wait;
-            found = request.Execute();
-        }
+        const bool found = execute(request);
         if (!found) {
             ShowMsg(QString::fromStdString(request.LastMessage), MbOk, SystemPromptTitle());
             return;
@@ -140,8 +143,6 @@ void TfrmVantrel::btnOk1Click() {
     if (ShowMsg(summary, MbYesNo, SystemPromptTitle()) != IdYes) return;
 
     auto& transfer = *vantrel_;
-    transfer.OwnerWindow = logSink();
-    transfer.Settings.CustTradeID = tradeId_.toStdString();
     transfer.BankCode = Text(txtBankID1);
     transfer.CustBankAcctNo = Text(txtBankNo1);
     transfer.CustTradeID = Text(txtTradeNo1);
@@ -152,25 +153,15 @@ void TfrmVantrel::btnOk1Click() {
     transfer.ChangeMoney = cents.toStdString();
     transfer.Memo = Memo(txtMemo1);
     transfer.Direction = direction;
-    bool done = false;
-    {
-        WaitCursorGuard wait;
-        done = transfer.Execute();
-    }
+    const bool done = execute(transfer);
     const bool lost = !done && transfer.AnswerLost;
     const bool query = (done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("划转")));
     if (query) {
         auto& details = *queryTransferMore_;
-        details.OwnerWindow = logSink();
-        details.Settings.CustTradeID = tradeId_.toStdString();
         details.BankCode = Text(txtBankID1);
         details.CustBankAcctNo = Text(txtBankNo1);
         details.CustTradeID = Text(txtTradeNo1);
-        bool listed = false;
-        {
-            WaitCursorGuard wait;
-            listed = details.Execute();
-        }
+        const bool listed = execute(details);
         if (listed) showResult(DBMoreGrid, details);
     }
     clearPage(PageTransfer);
@@ -184,18 +175,12 @@ void TfrmVantrel::btnOk2Click() {
     if (!queryTransferMore_) return;
     if (Blank(txtTradeNo2)) return refuse(kChooseAccount, txtTradeNo2);
     auto& request = *queryTransferMore_;
-    request.OwnerWindow = logSink();
-    request.Settings.CustTradeID = tradeId_.toStdString();
     request.BankCode = Text(txtBankID2);
     request.CustBankAcctNo = Text(txtBankNo2);
     request.CustTradeID = Text(txtTradeNo2);
     request.MoneyType = "0";
     request.Memo = Memo(txtMemo2);
-    bool listed = false;
-    {
-        WaitCursorGuard wait;
-        listed = request.Execute();
-    }
+    const bool listed = execute(request);
     if (!listed) return;
     clearPage(PageDetails);
     showResult(DBMoreGrid, request);
@@ -207,8 +192,6 @@ void TfrmVantrel::btnOk3Click() {
     if (Blank(txtTradeNo3)) return refuse(kChooseAccount, txtTradeNo3);
     if (Shows(PanBankPwdMask4) && Blank(txtBankPass3)) return refuse(kBankPassword, txtBankPass3);
     auto& request = *queryBankMoney_;
-    request.OwnerWindow = logSink();
-    request.Settings.CustTradeID = tradeId_.toStdString();
     request.BankCode = Text(txtBankID3);
     request.CustBankAcctNo = Text(txtBankNo3);
     request.CustTradeID = Text(txtTradeNo3);
@@ -216,11 +199,7 @@ void TfrmVantrel::btnOk3Click() {
     request.MoneyType = "0";
     request.Memo = Memo(txtMemo3);
     request.QueryDate = txtDate->date().toString(QStringLiteral("yyyyMMdd")).toStdString();
-    bool listed = false;
-    {
-        WaitCursorGuard wait;
-        listed = request.Execute();
-    }
+    const bool listed = execute(request);
     if (!listed) return;
     clearPage(PageSupervise);
     showResult(DBMoneyGrid, request);
@@ -234,8 +213,6 @@ void TfrmVantrel::btnOK5Click() {
     if (!bankMode && Blank(txtMoneyPass5)) return refuse(kFundPassword, txtMoneyPass5);
     if (bankMode && Blank(txtBankPass5)) return refuse(kBankPassword, txtBankPass5);
     auto& request = *queryCardMoeny_;
-    request.OwnerWindow = logSink();
-    request.Settings.CustTradeID = tradeId_.toStdString();
     request.BankCode = Text(txtBankID5);
     request.CustBankAcctNo = Text(txtBankNo5);
     request.CustTradeID = Text(txtTradeNo5);
@@ -244,11 +221,7 @@ void TfrmVantrel::btnOK5Click() {
     request.MoneySty = "0";
     request.MoneyType = "0";
     request.Memo = Memo(txtMemo5);
-    bool listed = false;
-    {
-        WaitCursorGuard wait;
-        listed = request.Execute();
-    }
+    const bool listed = execute(request);
     if (!listed) return;
     clearPage(PageCard);
     showResult(DBCardMoneyGrid, request);
@@ -259,19 +232,13 @@ void TfrmVantrel::BitBtn1Click() {
     if (Blank(txtTradeNo7)) return refuse(kChooseAccount, txtTradeNo7);
     if (Blank(txtMoneyPass7)) return refuse(kFundPassword, txtMoneyPass7);
     auto& request = *queryMarketMoney_;
-    request.OwnerWindow = logSink();
-    request.Settings.CustTradeID = tradeId_.toStdString();
     request.BankCode = CustomerSession().BankID;
     request.CustTradeID = Text(txtTradeNo7);
     request.CustMoneyPwd = Password(txtMoneyPass7);
     request.MoneySty = "0";
     request.MoneyType = "0";
     request.Memo = Memo(txtMemo7);
-    bool listed = false;
-    {
-        WaitCursorGuard wait;
-        listed = request.Execute();
-    }
+    const bool listed = execute(request);
     if (listed) showResult(DBMarketGrid, request);
     clearPage(PageMarket);
 }
@@ -287,17 +254,11 @@ void TfrmVantrel::btnOk4Click() {
     if (txtNewPass1->text().trimmed() != txtNewPass2->text().trimmed())
         return refuse(QStringLiteral("输入的两次新密码不匹配,请重试!"), txtNewPass2, true);
     auto& request = *modifyMoneyPassWord_;
-    request.OwnerWindow = logSink();
-    request.Settings.CustTradeID = tradeId_.toStdString();
     request.BankCode = CustomerSession().BankID;
     request.CustTradeID = Text(txtTradeNo4);
     request.CustMoneyPwd = Password(txtOldPass);
     request.NCustMoneyPwd = Password(txtNewPass2);
-    bool changed = false;
-    {
-        WaitCursorGuard wait;
-        changed = request.Execute();
-    }
+    const bool changed = execute(request);
     if (!changed) return;
     CustomerSession().MoneyPwd = Password(txtNewPass2);
     clearPage(PagePassword);
@@ -323,8 +284,6 @@ void TfrmVantrel::btnOk6Click() {
 
     const std::string moneyPwd = bankMode ? CustomerSession().MoneyPwd : Password(txtMoneyPass6);
     auto& exchange = *buyBalanceRate_;
-    exchange.OwnerWindow = logSink();
-    exchange.Settings.CustTradeID = tradeId_.toStdString();
     exchange.BankCode = Text(txtBankID6);
     exchange.CustBankAcctNo = Text(txtBankNo6);
     exchange.CustTradeID = Text(txtTradeNo6);
@@ -336,50 +295,29 @@ void TfrmVantrel::btnOk6Click() {
     exchange.MoneyType = "0";
     exchange.Memo = Memo(txtMemo6);
     exchange.Direction = txtRate6->currentIndex() == 1 ? 1 : 0;
-    bool done = false;
-    {
-        WaitCursorGuard wait;
-        done = exchange.Execute();
-    }
+    const bool done = execute(exchange);
     const bool lost = !done && exchange.AnswerLost;
-    if ((done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇")))) {
-        auto& records = *queryRateMore_;
-        records.OwnerWindow = logSink();
-        records.Settings.CustTradeID = tradeId_.toStdString();
-        records.BankCode = Text(txtBankID6);
-        records.CustBankAcctNo = Text(txtBankNo6);
-        records.CustTradeID = Text(txtTradeNo6);
-        records.CustMoneyPwd = moneyPwd;
-        records.Memo = Memo(txtMemo6);
-        bool listed = false;
-        {
-            WaitCursorGuard wait;
-            listed = records.Execute();
-        }
-        if (listed) showResult(DBRateMoreGrid, records);
-    }
+    if ((done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
+        if (listExchangeRecords(moneyPwd)) showResult(DBRateMoreGrid, *queryRateMore_);
     clearPage(PageForex);
 }
 
 void TfrmVantrel::btnFind6Click() {
     if (!queryRateMore_) return;
     if (Blank(txtTradeNo6)) return refuse(kChooseAccount, txtTradeNo6);
+    if (!listExchangeRecords(Password(txtMoneyPass6))) return;
+    clearPage(PageForex);
+    showResult(DBRateMoreGrid, *queryRateMore_);
+}
+
+bool TfrmVantrel::listExchangeRecords(const std::string& moneyPwd) {
     auto& records = *queryRateMore_;
-    records.OwnerWindow = logSink();
-    records.Settings.CustTradeID = tradeId_.toStdString();
     records.BankCode = Text(txtBankID6);
     records.CustBankAcctNo = Text(txtBankNo6);
     records.CustTradeID = Text(txtTradeNo6);
-    records.CustMoneyPwd = Password(txtMoneyPass6);
+    records.CustMoneyPwd = moneyPwd;
     records.Memo = Memo(txtMemo6);
-    bool listed = false;
-    {
-        WaitCursorGuard wait;
-        listed = records.Execute();
-    }
-    if (!listed) return;
-    clearPage(PageForex);
-    showResult(DBRateMoreGrid, records);
+    return execute(records);
 }
 
 }  // namespace vantrel

@@ -21,6 +21,15 @@ protected:
             if (it->level == LogError) return it->text;
         return {};
     }
+    // A deposit of 100.00 to the ICBC account, reporting to the test's sink.
+    void fillDeposit(TVantrel& deposit) {
+        deposit.OwnerWindow = &sink;
+        deposit.CustBankAcctNo = kIcbcAccount;
+        deposit.CustTradeID = kTrader;
+        deposit.CustMoneyPwd = "123456";
+        deposit.ChangeMoney = "10000";
+        deposit.Direction = 1;
+    }
     bool errorBlockLogged() const {
         for (const auto& block : sink.blocks)
             if (block.level == LogError) return true;
@@ -74,12 +83,7 @@ TEST_F(SimulatorFault, UnansweredDepositWarnsThatItsOutcomeIsUnknown) {
     start({"--fault", "never-answer@90004"});
     loginOk();  // the fault touches deposits only
     TVantrel deposit;
-    deposit.OwnerWindow = &sink;
-    deposit.CustBankAcctNo = kIcbcAccount;
-    deposit.CustTradeID = kTrader;
-    deposit.CustMoneyPwd = "123456";
-    deposit.ChangeMoney = "10000";
-    deposit.Direction = 1;
+    fillDeposit(deposit);
     EXPECT_FALSE(deposit.Execute());
     EXPECT_EQ(deposit.LastMessage.rfind("入金通讯失败:服务器在 1 秒内没有应答", 0), 0u) << deposit.LastMessage;
     EXPECT_NE(deposit.LastMessage.find("本次业务结果未知"), std::string::npos);
@@ -104,12 +108,7 @@ TEST_F(SimulatorFault, AConnectionLostMidAnswerLeavesATransferUnknown) {
     start({"--fault", "close-mid-frame@90004"});
     loginOk();
     TVantrel deposit;
-    deposit.OwnerWindow = &sink;
-    deposit.CustBankAcctNo = kIcbcAccount;
-    deposit.CustTradeID = kTrader;
-    deposit.CustMoneyPwd = "123456";
-    deposit.ChangeMoney = "10000";
-    deposit.Direction = 1;
+    fillDeposit(deposit);
     EXPECT_FALSE(deposit.Execute());
     EXPECT_TRUE(deposit.AnswerLost);
     // A query that loses its answer moves nothing: nothing to check.
