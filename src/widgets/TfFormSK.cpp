@@ -368,7 +368,12 @@ std::optional<bool> TfFormSK::SystemCapsLock() {
 }
 
 void ShowSoftKeyboard(QWidget* form, const QPoint& topLeft) {
-    if (!gKeyboard) gKeyboard = new TfFormSK();
+    // Owned by the opener's window: while that window runs modally, Qt passes
+    // input only to it and the windows it owns, and a keyboard of its own
+    // takes clicks. The owner changes when another window opens it.
+    QWidget* owner = form ? form->window() : nullptr;
+    if (gKeyboard && gKeyboard->parentWidget() != owner) gKeyboard->setParent(owner, gKeyboard->windowFlags());
+    if (!gKeyboard) gKeyboard = new TfFormSK(owner);
     TfFormSK* keyboard = gKeyboard;
     keyboard->SetTarget(form);
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 
 #include "EngineFixture.h"
 #include "ScriptedPrompts.h"
@@ -321,6 +322,42 @@ private slots:
         punctuation->click();
         QCOMPARE(dialog->txtPass->text(), QString(typed));
         keyboard->close();
+    }
+
+    // As a person uses it: the dialog runs modally, as the export shows it,
+    // and the clicks come through the window system, where Qt's modal
+    // blocking applies.
+    void softKeyboardTakesClicksWhileTheDialogIsModal() {
+        auto dialog = makeDialog();
+        auto steps = [&] {
+            QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+            const QPoint keyButton = dialog->btnKey->mapTo(dialog.get(), dialog->btnKey->rect().center());
+            QCursor::setPos(dialog->mapToGlobal(keyButton));
+            QTest::mouseClick(dialog->windowHandle(), Qt::LeftButton, Qt::NoModifier, keyButton);
+            QTRY_VERIFY(CurrentSoftKeyboard() && CurrentSoftKeyboard()->isVisible());
+            TfFormSK* keyboard = CurrentSoftKeyboard();
+            QVERIFY(QTest::qWaitForWindowExposed(keyboard));
+            QPushButton* letter = nullptr;
+            for (int n = 14; n <= 47 && !letter; ++n) {
+                QPushButton* key = keyboard->Button(QString("Btn_%1").arg(n));
+                if (keyboard->KeyChar(key).isLetter()) letter = key;
+            }
+            QVERIFY(letter);
+            const QChar typed = keyboard->KeyChar(letter);
+            QTest::mouseClick(keyboard->windowHandle(), Qt::LeftButton, Qt::NoModifier, letter->geometry().center());
+            QTRY_COMPARE(dialog->txtPass->text(), QString(typed));
+            QVERIFY(keyboard->isVisible());
+            // A click back into the dialog takes the activation: the keyboard goes.
+            QTRY_VERIFY(keyboard->isActiveWindow());
+            dialog->activateWindow();
+            QTRY_VERIFY(!CurrentSoftKeyboard());
+        };
+        QTimer::singleShot(0, dialog.get(), [&] {
+            steps();
+            if (TfFormSK* keyboard = CurrentSoftKeyboard()) keyboard->close();
+            dialog->done(QDialog::Rejected);
+        });
+        dialog->exec();
     }
 
     void trimmedTradeNumberIsSentAndLaunched() {
