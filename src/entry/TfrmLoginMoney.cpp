@@ -27,6 +27,7 @@
 #include "servers/ServerList.h"
 #include "servers/THostRespondCheck.h"
 #include "servers/TfrmConfigSet.h"
+#include "widgets/PasswordEcho.h"
 #include "widgets/TfFormSK.h"
 
 namespace vantrel {
@@ -94,7 +95,7 @@ TfrmLoginMoney::TfrmLoginMoney(QWidget* parent) : TfrmNoneForm(parent, true) {
     txtPass->setObjectName("txtPass");
     txtPass->setGeometry(112, 56, 150, 22);
     txtPass->setMaxLength(8);
-    txtPass->setEchoMode(QLineEdit::Password);
+    ShowAsStars(txtPass);
     NoInputMethod(txtPass);
 
     btnKey = new QToolButton(area);
@@ -297,6 +298,16 @@ void TfrmLoginMoney::btnExitClick() { close(); }
 void TfrmLoginMoney::reject() {
     if (!CanClose()) return;
     TfrmNoneForm::reject();
+}
+
+void TfrmLoginMoney::keyPressEvent(QKeyEvent* event) {
+    // Only btnExit and the close box close the dialog; Escape reaches here
+    // from txtPass, whose filter lets it pass.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    TfrmNoneForm::keyPressEvent(event);
 }
 
 void TfrmLoginMoney::closeEvent(QCloseEvent* event) {

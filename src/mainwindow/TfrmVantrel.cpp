@@ -38,6 +38,7 @@
 #include "protocol/TQueryIOCommValue.h"
 #include "protocol/TQuerySysParam.h"
 #include "protocol/TVantrel.h"
+#include "widgets/PasswordEcho.h"
 #include "widgets/TRedTabSet.h"
 #include "widgets/TfFormSK.h"
 
@@ -82,8 +83,7 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int maxLeng
 
 QLineEdit* MakePassword(QWidget* parent, const char* name, int x, int y, int maxLength, int width = kFieldWidth) {
     auto* edit = MakeEdit(parent, name, x, y, maxLength, false, true, width);
-    edit->setEchoMode(QLineEdit::Password);
-    edit->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    ShowAsStars(edit);
     // Pasting or dropping would put unmasked text into the field.
     edit->setContextMenuPolicy(Qt::NoContextMenu);
     edit->setAcceptDrops(false);

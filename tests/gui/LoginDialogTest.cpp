@@ -360,6 +360,18 @@ private slots:
         dialog->exec();
     }
 
+    void escapeKeepsTheDialogOpenAndThePasswordShowsStars() {
+        auto dialog = makeDialog();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+        waitForReady(*dialog);
+        QTest::keyClicks(dialog->txtPass, "ab12");
+        QTest::keyClick(dialog->txtPass, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->txtPass->text(), QString("ab12"));
+        QCOMPARE(dialog->txtPass->displayText(), QString("****"));
+    }
+
     void trimmedTradeNumberIsSentAndLaunched() {
         server->enqueue({AccountsAnswer({})});
         auto dialog = makeDialog();
