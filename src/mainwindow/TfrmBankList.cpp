@@ -1,6 +1,7 @@
 #include "mainwindow/TfrmBankList.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +10,8 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QWindow>
+
+#include <algorithm>
 
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
@@ -42,6 +45,13 @@ GridColumn Column(const char* field, const char* title, int width, bool centred)
 }
 
 }  // namespace
+
+int AccountNumberWidth(const QFontMetrics& metrics) {
+    constexpr int digits = 19;
+    int widest = 0;
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
+    return digits * widest;
+}
 
 QRect PickerGeometry(const QPoint& control, int controlHeight, const QSize& picker, const QRect& workArea) {
     // Edges as the desktop gives them: right and bottom are exclusive.
@@ -101,9 +111,12 @@ TfrmBankList::TfrmBankList(QWidget* parent) : QDialog(parent) {
     columns[3].keyList = {"0", "1", "2"};
     columns[3].pickList = {"0.人民币", "1.美元", "2.港元"};
     columns[4].visible = false;
-    // Fitted to the grid's width, the frame and the scroll bar aside: the
-    // account number takes what is left.
-    columns[2].width = 381 - 61 - 90 - 62 - 24;
+    // Fitted to the grid's width, the frame and the scroll bar aside. The
+    // account number shows whole (its cell keeps 2 pixels either side); the
+    // bank name takes what is left.
+    constexpr int shared = 381 - 61 - 62 - 24;
+    columns[2].width = std::max(shared - 90, AccountNumberWidth(QFontMetrics(GridQFont(columns[2].font))) + 5);
+    columns[1].width = shared - columns[2].width;
     Grid->setColumns(std::move(columns));
     connect(Grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (Grid->table()) Grid->table()->setRecNo(index.row());

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+class QFontMetrics;
 class QFrame;
 class QLabel;
 class QToolButton;
@@ -24,6 +25,10 @@ class TFormatDBGrid;
 // point `control` and whose height is `controlHeight`, within `workArea`.
 // The size may shrink to fit.
 QRect PickerGeometry(const QPoint& control, int controlHeight, const QSize& picker, const QRect& workArea);
+
+// The width of the widest account number (19 digits) in `metrics`: the
+// account fields and the picker's account column show it whole.
+int AccountNumberWidth(const QFontMetrics& metrics);
 
 // Copies the current row of `table` into CustomerSession; the first failure
 // ends the copy silently, what was copied stays.

@@ -25,6 +25,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "common/TextUtil.h"
@@ -263,6 +264,13 @@ void TfrmVantrel::accountFields(QWidget* p, int suffix, QLineEdit** tradeNo, QLi
 
 QLineEdit* TfrmVantrel::searchEdit(QWidget* page, const char* name, int x, int y) {
     auto* edit = MakeEdit(page, name, x, y, 0, true);
+    // The whole account number beside the search button inside the field:
+    // the button (icon + 6) and its margin (icon / 4), the frame and the 2
+    // pixels QLineEdit keeps either side of its text. Up to the right column.
+    const int icon = edit->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, edit);
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    const int needed = AccountNumberWidth(edit->fontMetrics()) + icon + 6 + icon / 4 + 2 * frame + 2 * 2 + 2;
+    edit->resize(std::clamp(needed, kFieldWidth, kRightLabelX - 10 - x), edit->height());
     QAction* search = edit->addAction(style()->standardIcon(QStyle::SP_FileDialogContentsView), QLineEdit::TrailingPosition);
     search->setObjectName(QString::fromLatin1(name) + QStringLiteral("Button"));
     connect(search, &QAction::triggered, this, [this, edit] { txtBankNo1ButtonClick(edit); });

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -233,6 +234,46 @@ private slots:
         QVERIFY(window->PanBankPwdMask4->isVisible());
         QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtBankPass3));
         QCOMPARE(window->txtBankName2->text(), QString("中国工商银行(005)"));
+    }
+
+    // A 19-digit account number at the windows' own fonts: each account field
+    // has room for it left of its search button, and so has the picker's column.
+    void accountNumbersShowWhole() {
+        const QString number = "6222021234567890123";
+        auto window = openWindow("8001235");
+        QVERIFY(window);
+        for (QLineEdit* field : {window->txtBankNo1, window->txtBankNo2, window->txtBankNo3, window->txtBankNo5,
+                                 window->txtBankNo6}) {
+            QStyleOptionFrame frame;
+            frame.initFrom(field);
+            frame.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, field);
+            QRect text = field->style()->subElementRect(QStyle::SE_LineEditContents, &frame, field);
+            text = text.marginsRemoved(field->textMargins());
+            for (auto* button : field->findChildren<QToolButton*>())
+                if (button->isVisibleTo(field)) text.setRight(std::min(text.right(), button->geometry().left() - 1));
+            // QLineEdit keeps 2 pixels either side of its text.
+            QVERIFY2(field->fontMetrics().horizontalAdvance(number) <= text.width() - 4, qPrintable(field->objectName()));
+            // And the edit itself agrees: showing the end scrolls nothing.
+            field->setText(number);
+            field->setCursorPosition(0);
+            const QImage start = field->grab().toImage();
+            field->setCursorPosition(number.size());
+            QCOMPARE(field->grab().toImage(), start);
+        }
+
+        int room = 0, needed = 0;
+        whenPickerShown([&](TfrmBankList* picker) {
+            DBGrid* grid = picker->Grid;
+            const int account = 2;
+            needed = QFontMetrics(GridQFont(grid->columns()[account].font)).horizontalAdvance(number);
+            // The cell's text keeps 2 pixels either side; the column ends inside the view.
+            const int right = std::min(grid->columnViewportPosition(account) + grid->columnWidth(account),
+                                       grid->viewport()->width());
+            room = right - grid->columnViewportPosition(account) - 4;
+            picker->btnCloseClick();
+        });
+        searchButton(window->txtBankNo1)->trigger();
+        QVERIFY2(needed > 0 && needed <= room, qPrintable(QString("%1 > %2").arg(needed).arg(room)));
     }
 
     void pickerOpensAboveNearTheBottomAndShiftsLeftNearTheRightEdge() {
