@@ -434,9 +434,10 @@ void DBGrid::titleClicked(int column) {
     if (frozen_) frozen_->horizontalHeader()->viewport()->update();
 }
 
-void DBGrid::setCheckBoxFlag(bool on, int column) {
+void DBGrid::setCheckBoxFlag(bool on, int column, const MemoryTable* table) {
     checkBoxFlag_ = on;
     checkColFlag_ = column;
+    checkTable_ = table;
 }
 
 // ---- footer
@@ -574,11 +575,12 @@ void DBGrid::mousePressEvent(QMouseEvent* event) {
         emit editButtonClicked(index.row(), c);
         return;
     }
+    // A result table bound to the grid is the request's answer: a stray
+    // click must not change what it shows and exports.
+    if (!checkBoxFlag_ || c != checkColFlag_ || !checkTable_ || table() != checkTable_) return;
     int target = -1;
-    if (col.checkBox) target = c;
-    if (checkBoxFlag_ && c == checkColFlag_ && target < 0)
-        for (int k = 0; k < model_->columnCount() && target < 0; ++k)
-            if (model_->column(k).checkBox) target = k;
+    for (int k = 0; k < model_->columnCount() && target < 0; ++k)
+        if (model_->column(k).checkBox) target = k;
     if (target < 0) return;
     if (auto done = model_->toggleCheckBox(index.row(), target); !done) {
         (void)WriteGridLog(std::string(grid_log::kCheckBoxFailed) + done.error());

@@ -80,8 +80,10 @@ public:
     SortMarker sortMarker(int column) const;
     // A title click: sorts the shown table by the column's field (see docs/grid.md).
     void titleClicked(int column);
-    // Clicks in grid column `column` toggle the row's check box.
-    void setCheckBoxFlag(bool on, int column);
+    // With `on`, a click in grid column `column` toggles the clicked row's
+    // check box (the first check-box column), but only while the grid shows
+    // `table`, the formatter's own. No other click toggles anything.
+    void setCheckBoxFlag(bool on, int column, const MemoryTable* table);
     std::function<void(DBGrid* sender, bool& handled)> editButtonClick;
     std::function<void(QPainter*, const QRect&, int column, const GridColumn&, QStyle::State)> afterDrawCell;
 
@@ -169,6 +171,7 @@ private:
     int lastSorted_ = -1;
     bool checkBoxFlag_ = false;
     int checkColFlag_ = 0;
+    const MemoryTable* checkTable_ = nullptr;
     std::vector<QString> footerTexts_;
 
     bool spaceColFlag_ = true;

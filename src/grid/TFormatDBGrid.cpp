@@ -82,7 +82,7 @@ void TFormatDBGrid::attach(DBGrid* grid, bool route) {
 
 void TFormatDBGrid::routeEvents() {
     if (!grid_ || !routed_) return;
-    grid_->setCheckBoxFlag(CheckBoxFlag, CheckColFlag);
+    grid_->setCheckBoxFlag(CheckBoxFlag, CheckColFlag, &table_);
     grid_->editButtonClick = EditButtonClick;
 }
 

@@ -192,7 +192,10 @@ private slots:
     }
 
     void checkBoxClicksWriteTheTable() {
-        GridFixture f;
+        GridFixture f(kGridIni, false);
+        f.formatter->CheckBoxFlag = true;
+        f.formatter->CheckColFlag = 3;
+        QVERIFY(f.formatter->FormatDBGrid(f.grid, true, false, true));
         f.addRow("a", "1", "x", "0");
         f.addRow("b", "1", "x", "");
         f.parent.show();
@@ -209,12 +212,42 @@ private slots:
         ClickCell(*f.grid, 1, 3);
         QCOMPARE(f.table().text(1, "Checked"), std::string("1"));
         QCOMPARE(toggled.count(), 3);
-        // Other columns do not toggle unless CheckBoxFlag names them.
-        ClickCell(*f.grid, 0, 0);
-        QCOMPARE(f.table().text(0, "Checked"), std::string("0"));
-        f.grid->setCheckBoxFlag(true, 0);
-        ClickCell(*f.grid, 0, 0);
-        QCOMPARE(f.table().text(0, "Checked"), std::string("1"));
+    }
+
+    void checkBoxTogglesOnlyWhereConfigured_data() {
+        QTest::addColumn<bool>("flag");
+        QTest::addColumn<int>("checkCol");
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<bool>("ownTable");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("flag off, check-box column") << false << 3 << 3 << true << "0";
+        QTest::newRow("flag on, CheckColFlag") << true << 3 << 3 << true << "1";
+        QTest::newRow("CheckColFlag on another column") << true << 0 << 0 << true << "1";
+        QTest::newRow("check-box column not CheckColFlag") << true << 0 << 3 << true << "0";
+        QTest::newRow("a result table shown") << true << 3 << 3 << false << "0";
+    }
+
+    void checkBoxTogglesOnlyWhereConfigured() {
+        QFETCH(bool, flag);
+        QFETCH(int, checkCol);
+        QFETCH(int, clicked);
+        QFETCH(bool, ownTable);
+        QFETCH(QString, expected);
+        GridFixture f(kGridIni, false);
+        f.formatter->CheckBoxFlag = flag;
+        f.formatter->CheckColFlag = checkCol;
+        QVERIFY(f.formatter->FormatDBGrid(f.grid, true, false, true));
+        f.addRow("a", "1", "x", "0");
+        // A request's answer with the same columns, bound as the main window does.
+        MemoryTable answer;
+        answer.copyFrom(f.table());
+        if (!ownTable) f.grid->setTable(&answer);
+        f.parent.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.parent));
+        ClickCell(*f.grid, 0, clicked);
+        const MemoryTable& shown = ownTable ? f.table() : answer;
+        QCOMPARE(QString::fromStdString(shown.text(0, "Checked")), expected);
+        QCOMPARE(f.table().text(0, "Checked"), ownTable ? expected.toStdString() : std::string("0"));
     }
 
     void editButtonColumnCallsTheHandlerForDataRowsOnly() {
