@@ -6,11 +6,14 @@
 #include "grid/TfrmPreview.h"
 #include "widgets/UserPrompts.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPrinter>
 #include <QScreen>
+
+#include <filesystem>
 
 namespace vantrel {
 
@@ -37,6 +40,17 @@ FormatSettings SettingsOf(ExportFormat format) {
 }
 
 Profile LoadBankIni() { return Profile::Load(PathFromUtf8(BankIniPath())); }
+
+// Yes when the file at `path` may be replaced; a path that holds nothing
+// (or a folder, which the export then fails to write) needs no question.
+bool MayReplace(QWidget* owner, const std::string& path) {
+    std::error_code error;
+    const auto file = PathFromUtf8(path);
+    if (!std::filesystem::exists(file, error) || std::filesystem::is_directory(file, error)) return true;
+    const QString name = QDir::toNativeSeparators(QString::fromStdString(path));
+    const QString text = QStringLiteral("文件 %1 已存在,要替换它吗?").arg(name);
+    return Prompts().messageBox(owner, text, QStringLiteral("系统提示"), MbYesNo) == IdYes;
+}
 
 }  // namespace
 
@@ -305,16 +319,21 @@ bool TFormatDBGrid::exportGrid(ExportFormat format, const QString& initialName) 
     request.fileName = initialName;
     request.filter = QString::fromUtf8(settings.filter);
     request.defaultSuffix = QString::fromLatin1(settings.extension);
+    // The extension rule may name another file than the dialog did, so the
+    // question before replacing one is asked below, about the file written.
+    request.confirmOverwrite = false;
     const auto chosen = Prompts().saveFileName(grid_, request);
     if (!chosen) return false;
     if (!grid_) {
         (void)WriteGridLog(std::string(settings.logPrefix) + "no grid to export");
         return false;
     }
+    const std::string path = ExportFileName(U(*chosen), format);
+    if (!MayReplace(grid_, path)) return false;
     MemoryTable none;
     const MemoryTable& table = grid_->table() ? *grid_->table() : none;
     // Logs its own failure with the format's prefix.
-    return ExportGridToFile(format, U(*chosen), currentLayout(), param_, table, exportOptions()).ok();
+    return ExportGridToFile(format, path, currentLayout(), param_, table, exportOptions()).ok();
 }
 
 // ---- printing

@@ -23,6 +23,9 @@ struct SaveFileRequest {
     QString fileName;       // suggested name
     QString filter;         // "Excel 文件 (*.xls)" style, ";;"-separated
     QString defaultSuffix;  // added when the user types none
+    // False: the caller asks itself before replacing a file (it may write
+    // another name than the one chosen).
+    bool confirmOverwrite = true;
 };
 
 class UserPrompts {

@@ -392,6 +392,38 @@ private slots:
         QVERIFY(GridLogText(f.folder).find("uQDBGrid -> ExportGridToText ->") != std::string::npos);
     }
 
+    void replacingAFileAsksAboutTheFileWritten_data() {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("typed without extension, declined") << "a" << "a.xls" << int(IdNo);
+        QTest::newRow("other extension, declined") << "b.txt" << "b.txt.xls" << int(IdNo);
+        QTest::newRow("accepted") << "c.xls" << "c.xls" << int(IdYes);
+    }
+
+    void replacingAFileAsksAboutTheFileWritten() {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QFETCH(int, answer);
+        GridFixture f;
+        f.addRow("甲", "1.5", "01", "1");
+        const QString dir = QString::fromStdString(f.folder.path().string());
+        const QString target = dir + "/" + written;
+        {
+            QFile old(target);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        ScriptedPrompts user;
+        user.files = {dir + "/" + chosen};
+        user.answers = {answer};
+        QCOMPARE(f.formatter->ExportGridToExcel(), answer == IdYes);
+        QCOMPARE(user.messages.size(), size_t(1));
+        QVERIFY2(user.messages[0].text.contains(QDir::toNativeSeparators(target)), qPrintable(user.messages[0].text));
+        QCOMPARE(user.messages[0].buttons, int(MbYesNo));
+        QCOMPARE(ReadFile(target) == "old", answer != IdYes);
+    }
+
     void menuItemsExport() {
         GridFixture f;
         ScriptedPrompts user;
