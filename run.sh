@@ -10,7 +10,8 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
           libbenchmark-dev libsqlite3-dev qt6-base-dev libgl-dev xvfb xauth
-          fonts-wqy-microhei poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
+          qt6-translations-l10n fonts-wqy-microhei
+          poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
 
 # The Windows builds need no Qt: the compilers, Wine, GoogleTest's sources
 # (built for the target) and what the Linux simulator needs.

@@ -57,8 +57,8 @@ check_exports i686-w64-mingw32-objdump "$win32/bin/vantrel_export_probe.dll"
 # headers taken as a static Qt: no object code, no link.
 qt_headers=/usr/include/x86_64-linux-gnu/qt6
 if [ -d "$qt_headers/QtWidgets" ]; then
-    for source in src/entry/OwnerWindow.cpp src/widgets/UserPrompts.cpp src/widgets/TfFormSK.cpp \
-                  src/entry/Exports.cpp tools/host/main.cpp; do
+    for source in src/entry/OwnerWindow.cpp src/entry/QtTranslation.cpp src/widgets/UserPrompts.cpp \
+                  src/widgets/TfFormSK.cpp src/entry/Exports.cpp tools/host/main.cpp; do
         for compiler in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix; do
             "$compiler" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes \
                 -DQT_STATIC -DNOMINMAX -D_WIN32_WINNT=0x0601 -DVANTREL_BUILDING_LIBRARY \

@@ -11,6 +11,7 @@
 #include "common/TextCodec.h"
 #include "entry/MainWindowLauncher.h"
 #include "entry/OwnerWindow.h"
+#include "entry/QtTranslation.h"
 #include "entry/TfrmLoginMoney.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
@@ -77,6 +78,9 @@ bool EnsureLibraryRunning() {
         ReportFailure("OpenVantrel -> called from a thread other than the user-interface thread");
         return false;
     }
+    // At every call: a host that installs a translation of Qt's texts later
+    // keeps its own, and the library's stays once it is in.
+    InstallQtTranslation();
     return true;
 }
 

@@ -9,6 +9,8 @@ namespace vantrel {
 
 // Starts the library on the first call: the shared state (StartLibrary) and,
 // when the host has none, a QApplication kept for the life of the process.
+// Qt's own texts become Chinese unless the host translates them already
+// (InstallQtTranslation).
 // False (and an error-log line) when the library cannot run here.
 bool EnsureLibraryRunning();
 // The shut-down steps: frees the shared state (StopLibrary). A QApplication

@@ -21,6 +21,7 @@
 #include <QUrlQuery>
 
 #include "MainWindowFixture.h"
+#include "entry/QtTranslation.h"
 #include "grid/DBGrid.h"
 #include "mainwindow/InputRules.h"
 #include "protocol/QueryRequests.h"
@@ -663,7 +664,9 @@ private slots:
         user->answers = {IdYes};
         window->btnOk1Click();
         shoot("op-transfer.png");
-        // The confirmation as the customer saw it.
+        // The confirmation as the customer saw it, with Qt's texts as the
+        // library's start-up leaves them.
+        InstallQtTranslation();
         QMessageBox box(QMessageBox::Information, "系统提示", user->messages.front().text,
                         QMessageBox::Yes | QMessageBox::No);
         box.show();
