@@ -253,12 +253,6 @@ private slots:
                 if (button->isVisibleTo(field)) text.setRight(std::min(text.right(), button->geometry().left() - 1));
             // QLineEdit keeps 2 pixels either side of its text.
             QVERIFY2(field->fontMetrics().horizontalAdvance(number) <= text.width() - 4, qPrintable(field->objectName()));
-            // And the edit itself agrees: showing the end scrolls nothing.
-            field->setText(number);
-            field->setCursorPosition(0);
-            const QImage start = field->grab().toImage();
-            field->setCursorPosition(number.size());
-            QCOMPARE(field->grab().toImage(), start);
         }
 
         int room = 0, needed = 0;

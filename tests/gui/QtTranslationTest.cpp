@@ -67,16 +67,12 @@ private slots:
         const QString before = QDir::currentPath();
         QDir::setCurrent(QString::fromStdString(f.folder.path().string()));
         bool saved = false;
-        auto shoot = [&] {
-            QTRY_VERIFY(qobject_cast<QFileDialog*>(QApplication::activeModalWidget()));
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            QTest::qWait(200);
-            saved = dialog->grab().save(shots + "/export-dialog.png");
-        };
-        QTimer::singleShot(0, [&] {
-            shoot();
-            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) dialog->reject();
+        QTimer::singleShot(0, [&] {  // inside the dialog's exec()
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                QTest::qWait(200);
+                saved = dialog->grab().save(shots + "/export-dialog.png");
+                dialog->reject();
+            }
         });
         const bool exported = f.formatter->ExportGridToExcel("出入金明细");
         QDir::setCurrent(before);
