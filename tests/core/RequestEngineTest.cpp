@@ -107,6 +107,19 @@ TEST_F(RequestEngine, ReturnCodeTextComesFromBankIniBeforeTheServersOwn) {
     EXPECT_EQ(sink.texts.back().level, LogInfo);
 }
 
+TEST_F(RequestEngine, AFailureDescriptionWithUserDefinedCharactersIsShownNotDropped) {
+    login();
+    // "张" and a name character from the first user-defined area, as a
+    // Windows machine of the bank writes them.
+    const auto frame = BuildAnswerFrame({"E2005", true, 2}, "Code\x08Text\x08" "E2005\x08\xD5\xC5\xAA\xA1\x08",
+                                        ScrambleFlag::Plain, kDefaultPacketKey);
+    ASSERT_TRUE(frame.ok()) << frame.error();
+    server->enqueue({frame.value()});
+    TQueryMarketMoney query;
+    EXPECT_FALSE(query.Execute());
+    EXPECT_EQ(query.LastMessage, "E2005 : 张\uE000");
+}
+
 TEST_F(RequestEngine, FormattedColumnsFollowTheCellRules) {
     login();
     server->enqueue({AnswerFrame(Items({"TradeDate", "TradeTime", "ChangeMoney", "Balance", "Memo"},
