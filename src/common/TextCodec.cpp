@@ -1,21 +1,48 @@
 #include "common/TextCodec.h"
 
-#include <cerrno>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
+#include <vector>
 
 namespace vantrel {
 
 namespace {
+
+// Code page 936 as Windows has it: GBK, the euro sign at 0x80, and every
+// two-byte code GBK leaves open (the user-defined areas among them) in the
+// Private Use Area, so that such bytes survive a round trip. How the table is
+// made: tools/cp936.
+constexpr unsigned kLeadCount = 126;   // 0x81..0xFE
+constexpr unsigned kTrailCount = 190;  // 0x40..0x7E, 0x80..0xFE
+constexpr char16_t kTwoByte[kLeadCount * kTrailCount] = {
+#include "common/Cp936Table.inc"
+};
+constexpr unsigned char kEuroByte = 0x80;
+constexpr char32_t kEuroSign = 0x20AC;
+
+bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// The position of a trail byte in its lead byte's row; -1 for none.
+int TrailIndex(unsigned char byte) {
+    if (byte >= 0x40 && byte <= 0x7E) return byte - 0x40;
+    if (byte >= 0x80 && byte <= 0xFE) return byte - 0x41;
+    return -1;
+}
+
+// Code point -> two-byte code (lead << 8 | trail); 0 where there is none.
+const std::vector<std::uint16_t>& TwoByteCodes() {
+    static const std::vector<std::uint16_t> codes = [] {
+        std::vector<std::uint16_t> table(0x10000, 0);
+        for (unsigned lead = 0; lead < kLeadCount; ++lead) {
+            for (unsigned index = 0; index < kTrailCount; ++index) {
+                const unsigned trail = index < 63 ? 0x40 + index : 0x41 + index;
+                table[kTwoByte[lead * kTrailCount + index]] = static_cast<std::uint16_t>(((0x81 + lead) << 8) | trail);
+            }
+        }
+        return table;
+    }();
+    return codes;
+}
 
 std::string Hex(unsigned value, int digits) {
     char buffer[16];
@@ -27,23 +54,13 @@ std::string CodePointName(char32_t cp) {
     return "U+" + Hex(static_cast<unsigned>(cp), 4);
 }
 
-// GBK is ASCII below 0x80; 0x80 alone is the euro sign; 0x81..0xFE lead a
-// two-byte character. The length of the character starting at `pos`, used to
-// step over a sequence the converter rejected.
-std::size_t GbkCharLength(std::string_view gbk, std::size_t pos) {
-    auto lead = static_cast<unsigned char>(gbk[pos]);
-    if (lead >= 0x81 && lead <= 0xFE && pos + 1 < gbk.size()) return 2;
-    return 1;
-}
-
 std::string GbkDecodeError(std::string_view gbk, std::size_t pos) {
     auto lead = static_cast<unsigned char>(gbk[pos]);
-    if (lead >= 0x81 && lead <= 0xFE && pos + 1 >= gbk.size())
+    if (IsLeadByte(lead) && pos + 1 >= gbk.size())
         return "incomplete GBK character 0x" + Hex(lead, 2) + " at the end of the text (byte " +
                std::to_string(pos) + ")";
     std::string bytes = "0x" + Hex(lead, 2);
-    if (GbkCharLength(gbk, pos) == 2)
-        bytes += " 0x" + Hex(static_cast<unsigned char>(gbk[pos + 1]), 2);
+    if (IsLeadByte(lead)) bytes += " 0x" + Hex(static_cast<unsigned char>(gbk[pos + 1]), 2);
     return "invalid GBK byte sequence " + bytes + " at byte " + std::to_string(pos);
 }
 
@@ -57,138 +74,36 @@ std::string Utf8EncodeError(std::string_view utf8, std::size_t pos) {
            std::to_string(pos);
 }
 
-enum class Direction { ToGbk, FromGbk };
-
-// Converts as much of `in` as possible, appending to `out`. Returns the
-// number of input bytes converted: in.size() on success, otherwise the
-// position of the first character that could not be converted. `failure`
-// receives a system error text when the converter itself is unavailable.
-std::size_t ConvertRun(Direction direction, std::string_view in, std::string& out,
-                       std::string& failure);
-
-#ifdef _WIN32
-
-constexpr UINT kGbkCodePage = 936;
-
-// Converts one piece of text that is known to stop at character boundaries.
-bool WideFromMulti(UINT codePage, std::string_view in, std::wstring& wide) {
-    wide.clear();
-    if (in.empty()) return true;
-    int needed = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(),
-                                     static_cast<int>(in.size()), nullptr, 0);
-    if (needed <= 0) return false;
-    wide.resize(static_cast<std::size_t>(needed));
-    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, in.data(),
-                               static_cast<int>(in.size()), wide.data(), needed) == needed;
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
 }
 
-bool MultiFromWide(UINT codePage, std::wstring_view wide, std::string& out) {
-    out.clear();
-    if (wide.empty()) return true;
-    BOOL usedDefault = FALSE;
-    // CP_UTF8 refuses the default-character arguments; 936 needs them to
-    // tell a real "?" from a replacement.
-    BOOL* usedDefaultArg = codePage == CP_UTF8 ? nullptr : &usedDefault;
-    DWORD flags = codePage == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
-    int needed = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()),
-                                     nullptr, 0, nullptr, usedDefaultArg);
-    if (needed <= 0 || usedDefault) return false;
-    out.resize(static_cast<std::size_t>(needed));
-    int written = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()),
-                                      out.data(), needed, nullptr, usedDefaultArg);
-    return written == needed && !usedDefault;
+// Appends the GBK code of one character; false when GBK has none.
+bool AppendGbk(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+        return true;
+    }
+    if (cp == kEuroSign) {
+        out += static_cast<char>(kEuroByte);
+        return true;
+    }
+    if (cp > 0xFFFF) return false;
+    const auto code = TwoByteCodes()[cp];
+    if (code == 0) return false;
+    out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+    return true;
 }
-
-// The code-page API converts whole buffers without telling where it failed,
-// so runs of ASCII are copied and every other character converted alone.
-std::size_t ConvertRun(Direction direction, std::string_view in, std::string& out,
-                       std::string& /*failure*/) {
-    std::wstring wide;
-    std::string piece;
-    std::size_t pos = 0;
-    while (pos < in.size()) {
-        auto byte = static_cast<unsigned char>(in[pos]);
-        if (byte < 0x80) {
-            out.push_back(static_cast<char>(byte));
-            ++pos;
-            continue;
-        }
-        std::size_t length = 0;
-        if (direction == Direction::ToGbk) {
-            auto cp = DecodeUtf8At(in, pos);
-            if (!cp) return pos;
-            length = cp->length;
-            if (!WideFromMulti(CP_UTF8, in.substr(pos, length), wide) ||
-                !MultiFromWide(kGbkCodePage, wide, piece))
-                return pos;
-        } else {
-            length = GbkCharLength(in, pos);
-            if (byte != 0x80 && length != 2) return pos;
-            if (!WideFromMulti(kGbkCodePage, in.substr(pos, length), wide) ||
-                !MultiFromWide(CP_UTF8, wide, piece))
-                return pos;
-        }
-        out += piece;
-        pos += length;
-    }
-    return pos;
-}
-
-#else
-
-// glibc names Windows code page 936 "CP936" (an alias of its GBK table, in
-// which 0x80 is the euro sign). Handles are per thread: iconv_t keeps state.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : handle_(iconv_open(to, from)) {
-        if (handle_ == reinterpret_cast<iconv_t>(-1))
-            openError_ = std::string("iconv cannot convert ") + from + " to " + to + ": " +
-                         std::strerror(errno);
-    }
-    ~Converter() {
-        if (ok()) iconv_close(handle_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool ok() const { return openError_.empty(); }
-    const std::string& openError() const { return openError_; }
-
-    std::size_t run(std::string_view in, std::string& out) {
-        iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // fresh shift state
-        char* inPtr = const_cast<char*>(in.data());
-        std::size_t inLeft = in.size();
-        char buffer[4096];
-        while (inLeft > 0) {
-            char* outPtr = buffer;
-            std::size_t outLeft = sizeof buffer;
-            std::size_t rc = iconv(handle_, &inPtr, &inLeft, &outPtr, &outLeft);
-            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-            if (rc != static_cast<std::size_t>(-1)) continue;
-            if (errno == E2BIG) continue;
-            break;  // EILSEQ, or EINVAL for a sequence cut off at the end
-        }
-        return in.size() - inLeft;
-    }
-
-private:
-    iconv_t handle_;
-    std::string openError_;
-};
-
-std::size_t ConvertRun(Direction direction, std::string_view in, std::string& out,
-                       std::string& failure) {
-    thread_local Converter toGbk("CP936", "UTF-8");
-    thread_local Converter fromGbk("UTF-8", "CP936");
-    Converter& converter = direction == Direction::ToGbk ? toGbk : fromGbk;
-    if (!converter.ok()) {
-        failure = converter.openError();
-        return 0;
-    }
-    return converter.run(in, out);
-}
-
-#endif
 
 }  // namespace
 
@@ -232,10 +147,11 @@ Result<std::string> Utf8ToGbk(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
     std::string out;
     out.reserve(utf8.size());
-    std::string failure;
-    std::size_t done = ConvertRun(Direction::ToGbk, utf8, out, failure);
-    if (!failure.empty()) return Error{failure};
-    if (done < utf8.size()) return Error{Utf8EncodeError(utf8, done)};
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto cp = DecodeUtf8At(utf8, pos);
+        if (!cp || !AppendGbk(out, cp->value)) return Error{Utf8EncodeError(utf8, pos)};
+        pos += cp->length;
+    }
     return out;
 }
 
@@ -243,27 +159,33 @@ Result<std::string> GbkToUtf8(std::string_view gbk) {
     if (IsAscii(gbk)) return std::string(gbk);
     std::string out;
     out.reserve(gbk.size() + gbk.size() / 2);
-    std::string failure;
-    std::size_t done = ConvertRun(Direction::FromGbk, gbk, out, failure);
-    if (!failure.empty()) return Error{failure};
-    if (done < gbk.size()) return Error{GbkDecodeError(gbk, done)};
+    for (std::size_t pos = 0; pos < gbk.size();) {
+        const auto byte = static_cast<unsigned char>(gbk[pos]);
+        if (byte < 0x80) {
+            out += static_cast<char>(byte);
+            ++pos;
+        } else if (byte == kEuroByte) {
+            AppendUtf8(out, kEuroSign);
+            ++pos;
+        } else {
+            const int trail = IsLeadByte(byte) && pos + 1 < gbk.size()
+                                  ? TrailIndex(static_cast<unsigned char>(gbk[pos + 1]))
+                                  : -1;
+            if (trail < 0) return Error{GbkDecodeError(gbk, pos)};
+            AppendUtf8(out, kTwoByte[(byte - 0x81) * kTrailCount + static_cast<unsigned>(trail)]);
+            pos += 2;
+        }
+    }
     return out;
 }
 
 std::string Utf8ToGbkEscaped(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        std::string failure;
-        pos += ConvertRun(Direction::ToGbk, utf8.substr(pos), out, failure);
-        if (pos >= utf8.size()) break;
-        // Escape the one offending character and carry on after it. Without
-        // a converter every non-ASCII character ends up escaped.
-        if (!failure.empty() && static_cast<unsigned char>(utf8[pos]) < 0x80) {
-            out.push_back(utf8[pos++]);
-        } else if (auto cp = DecodeUtf8At(utf8, pos)) {
-            out += "\\u{" + Hex(static_cast<unsigned>(cp->value), 4) + "}";
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        // The one offending character is escaped and the rest carries on.
+        if (const auto cp = DecodeUtf8At(utf8, pos)) {
+            if (!AppendGbk(out, cp->value)) out += "\\u{" + Hex(static_cast<unsigned>(cp->value), 4) + "}";
             pos += cp->length;
         } else {
             out += "\\x{" + Hex(static_cast<unsigned char>(utf8[pos]), 2) + "}";

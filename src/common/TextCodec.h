@@ -2,6 +2,8 @@
 // Conversion between the program's UTF-8 text and the GBK code page (Windows
 // code page 936, 0x80 = euro sign) used on the wire, in Bank.ini, in logs and
 // in export files. A character GBK cannot hold is an error, never a "?".
+// Codes GBK leaves open, the user-defined areas among them, are read and
+// written as Windows does, in the Private Use Area.
 #include "common/Result.h"
 
 #include <cstddef>

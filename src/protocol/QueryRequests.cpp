@@ -8,13 +8,15 @@ TQueryTransferMore::TQueryTransferMore() {
 }
 
 bool TQueryTransferMore::Execute() {
-    return RunRequest("90002", {{"CustBankAcctNo", CustBankAcctNo},
-                                {"CustTradeID", CustTradeID},
-                                {"CustMoneyPwd", CustMoneyPwd},
-                                {"MoneyType", MoneyType},
-                                {"Memo", Memo},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()}});
+    return RunRequest("90002", [this] {
+        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
+                             {"CustTradeID", CustTradeID},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"MoneyType", MoneyType},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 TQueryBankMoney::TQueryBankMoney() : QueryDate(TodayText()) {
@@ -23,20 +25,24 @@ TQueryBankMoney::TQueryBankMoney() : QueryDate(TodayText()) {
 }
 
 bool TQueryBankMoney::Execute() {
-    return RunRequest("50015", {{"CustBankAcctNo", CustBankAcctNo},
-                                {"CustTradeID", CustTradeID},
-                                {"CustBankPass", CustBankPass},
-                                {"BusinType", BusinType},
-                                {"MoneyType", MoneyType},
-                                {"Memo", Memo},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()},
-                                {"QueryDate", QueryDate}});
+    return RunRequest("50015", [this] {
+        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
+                             {"CustTradeID", CustTradeID},
+                             {"CustBankPass", CustBankPass},
+                             {"BusinType", BusinType},
+                             {"MoneyType", MoneyType},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()},
+                             {"QueryDate", QueryDate}};
+    });
 }
 
 TQueryOrderID::TQueryOrderID() { OperationName = Settings.OperationNames[6]; }
 
-bool TQueryOrderID::Execute() { return RunRequest("90007", {{"CustTradeID", CustTradeID}}); }
+bool TQueryOrderID::Execute() {
+    return RunRequest("90007", [this] { return RequestFields{{"CustTradeID", CustTradeID}}; });
+}
 
 TQueryCardMoeny::TQueryCardMoeny() {
     FormatMode = 3;
@@ -44,16 +50,18 @@ TQueryCardMoeny::TQueryCardMoeny() {
 }
 
 bool TQueryCardMoeny::Execute() {
-    return RunRequest("90006", {{"CustBankAcctNo", CustBankAcctNo},
-                                {"CustTradeID", CustTradeID},
-                                {"CustBankPass", CustBankPass},
-                                {"CustMoneyPwd", CustMoneyPwd},
-                                {"BusinType", BusinType},
-                                {"MoneySty", MoneySty},
-                                {"MoneyType", MoneyType},
-                                {"Memo", Memo},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()}});
+    return RunRequest("90006", [this] {
+        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
+                             {"CustTradeID", CustTradeID},
+                             {"CustBankPass", CustBankPass},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"BusinType", BusinType},
+                             {"MoneySty", MoneySty},
+                             {"MoneyType", MoneyType},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 TQueryRateMore::TQueryRateMore() {
@@ -62,12 +70,14 @@ TQueryRateMore::TQueryRateMore() {
 }
 
 bool TQueryRateMore::Execute() {
-    return RunRequest("90010", {{"CustBankAcctNo", CustBankAcctNo},
-                                {"CustTradeID", CustTradeID},
-                                {"CustMoneyPwd", CustMoneyPwd},
-                                {"Memo", Memo},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()}});
+    return RunRequest("90010", [this] {
+        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
+                             {"CustTradeID", CustTradeID},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 TQueryMarketMoney::TQueryMarketMoney() {
@@ -76,24 +86,28 @@ TQueryMarketMoney::TQueryMarketMoney() {
 }
 
 bool TQueryMarketMoney::Execute() {
-    return RunRequest("90011", {{"CustTradeID", CustTradeID},
-                                {"CustMoneyPwd", CustMoneyPwd},
-                                {"BusinType", BusinType},
-                                {"MoneySty", MoneySty},
-                                {"MoneyType", MoneyType},
-                                {"Memo", Memo},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()}});
+    return RunRequest("90011", [this] {
+        return RequestFields{{"CustTradeID", CustTradeID},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"BusinType", BusinType},
+                             {"MoneySty", MoneySty},
+                             {"MoneyType", MoneyType},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 TModifyMoneyPassWord::TModifyMoneyPassWord() { OperationName = Settings.OperationNames[2]; }
 
 bool TModifyMoneyPassWord::Execute() {
-    return RunRequest("90003", {{"CustTradeID", CustTradeID},
-                                {"CustMoneyPwd", CustMoneyPwd},
-                                {"NCustMoneyPwd", NCustMoneyPwd},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()}});
+    return RunRequest("90003", [this] {
+        return RequestFields{{"CustTradeID", CustTradeID},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"NCustMoneyPwd", NCustMoneyPwd},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 }  // namespace vantrel

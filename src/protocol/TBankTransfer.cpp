@@ -19,10 +19,12 @@ namespace {
 constexpr std::size_t kResultColumnWidth = 200;
 const std::string kSuccessCode = "00000";
 
-std::string TimedOutText(int32_t milliseconds, bool movesMoney) {
+// `records`: where the customer sees whether the request went through;
+// empty for a request that moves no money.
+std::string TimedOutText(int32_t milliseconds, const std::string& records) {
     std::string text = "服务器在 " + std::to_string((milliseconds + 999) / 1000) + " 秒内没有应答";
-    if (movesMoney)
-        text += "，本次业务结果未知，请先查询转账明细确认结果，再决定是否重新提交";
+    if (!records.empty())
+        text += "，本次业务结果未知，请先通过“" + records + "”确认结果，再决定是否重新提交";
     return text;
 }
 
@@ -129,15 +131,19 @@ std::optional<std::string> TBankTransfer::EncodeFrame(std::string_view functionC
     return std::nullopt;
 }
 
-bool TBankTransfer::RunRequest(std::string_view functionCode, const RequestFields& fields,
+bool TBankTransfer::RunRequest(std::string_view functionCode,
+                               const std::function<RequestFields()>& fields,
                                const std::optional<std::string>& subCode) {
     AnswerLost = false;
     return Guarded([&] {
-        const auto frame = EncodeFrame(functionCode, fields, subCode);
-        if (!frame) return false;
+        // A value the wire cannot carry is refused before connecting.
+        if (!EncodeFrame(functionCode, fields(), subCode)) return false;
         if (!EnsureConnected()) return false;
         if (!SharedClient().connected()) return false;
-        return Exchange(*frame);
+        // Built again after a connect that may have taken its time: the
+        // trade date and time are those of sending.
+        const auto frame = EncodeFrame(functionCode, fields(), subCode);
+        return frame && Exchange(*frame);
     });
 }
 
@@ -165,6 +171,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
     std::string failure;
     bool timedOut = false;
     bool sent = false;
+    bool unreadFrames = false;
 
     auto fail = [&](const std::string& why) {
         failure = why;
@@ -192,6 +199,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
                 if (reader.returnCode() != kSuccessCode) {
                     LastMessage = FailureMessage(answer, reader.columnCount());
                     LogEvent(LastMessage, LogInfo);
+                    unreadFrames = !reader.lastFrame();
                     break;
                 }
                 if (!TrimView(answer).empty()) LoadRows(answer, reader.columnCount(), count == 0);
@@ -200,7 +208,9 @@ bool TBankTransfer::Exchange(const std::string& frame) {
                 LogEvent(LastMessage, LogInfo);
                 if (reader.lastFrame()) break;
             }
-            if (failure.empty() && !KeepConnection()) client.disconnect();
+            // Frames left unread after a failure answer would be taken for
+            // the answer of the next request on a kept connection.
+            if (failure.empty() && (!KeepConnection() || unreadFrames)) client.disconnect();
         }
     } catch (const TransferLogError&) {
         throw;
@@ -212,11 +222,11 @@ bool TBankTransfer::Exchange(const std::string& frame) {
     AnswerLost = sent && !result && MovesMoney();
     LastMessage = OperationName + MessageText("hn0009");
     std::string logged = LastMessage + failure;
+    // Whatever the failed read left in the stream (the rest of a frame, a late
+    // answer) must never be read as the answer of the next request.
+    if (client.connected()) client.disconnect();
     if (timedOut) {
-        // The answer may still come; it must never be read as the answer of
-        // the next request.
-        if (client.connected()) client.disconnect();
-        LastMessage += TimedOutText(Settings.ReadTimeOut, MovesMoney());
+        LastMessage += TimedOutText(Settings.ReadTimeOut, OutcomeRecords());
         logged = LastMessage;
     }
     LogEvent(logged, LogError);
@@ -255,7 +265,10 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
             if (!text.ok()) throw std::runtime_error("应答含有无效的字符：" + text.error());
             texts.push_back(std::string(CutToColumns(text.value(), kResultColumnWidth)));
         }
-        if (first && texts.size() >= columns) {
+        // Too few items to name the columns: nothing to load, and a first
+        // frame leaves the previous columns and rows as they are.
+        if (texts.size() < columns) return;
+        if (first) {
             std::vector<FieldDef> defs;
             for (std::size_t c = 0; c < columns; ++c)
                 defs.push_back(FieldDef{texts[c], FieldType::Text, static_cast<int>(kResultColumnWidth)});
@@ -296,6 +309,11 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
         LastMessage = MessageText("hn0004");
         LogEvent(LastMessage + " : " + error.what(), LogWarning);
     }
+}
+
+std::string TBankTransfer::OperationNameOr(std::size_t index, const char* fallback) const {
+    const auto& name = Settings.OperationNames.at(index);
+    return TrimView(name).empty() ? std::string(fallback) : name;
 }
 
 std::string TBankTransfer::FormatDate(std::string_view text) {

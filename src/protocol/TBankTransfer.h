@@ -76,9 +76,11 @@ public:
 
 protected:
     // The common pattern of Execute: checks and encodes the fields, makes
-    // sure the connection is open, builds the header and exchanges. The
-    // header's sub-code is `subCode` when given, otherwise SubCode.
-    bool RunRequest(std::string_view functionCode, const RequestFields& fields,
+    // sure the connection is open, builds the header and exchanges. `fields`
+    // is called again once connected, so that the date and time it sends are
+    // those of sending. The header's sub-code is `subCode` when given,
+    // otherwise SubCode.
+    bool RunRequest(std::string_view functionCode, const std::function<RequestFields()>& fields,
                     const std::optional<std::string>& subCode = std::nullopt);
     // The request frame: the fields in GBK, names then values, behind the
     // prefix and the 100-byte header. A value the wire cannot carry is
@@ -90,9 +92,13 @@ protected:
     bool Guarded(const std::function<bool()>& steps);
     // Connects the shared client; a failure is reported (hn0001, level 2).
     bool ConnectTo(const std::string& host, int32_t port, int32_t timeOut);
-    // Whether the outcome of this request moves money, so that a lost answer
-    // must be checked before the customer tries again.
-    virtual bool MovesMoney() const { return false; }
+    // For a request that moves money, the records query where the customer
+    // checks the outcome of a lost answer before trying again; empty for the
+    // others.
+    virtual std::string OutcomeRecords() const { return {}; }
+    bool MovesMoney() const { return !OutcomeRecords().empty(); }
+    // The Bank.ini name of operation `index`, or `fallback` when it has none.
+    std::string OperationNameOr(std::size_t index, const char* fallback) const;
 
     static std::string TodayText();
     static std::string NowText();

@@ -14,7 +14,7 @@ public:
     uint8_t Direction = 0;
 
 protected:
-    bool MovesMoney() const override { return true; }
+    std::string OutcomeRecords() const override { return OperationNameOr(9, "外汇明细查询"); }
 };
 
 }  // namespace vantrel

@@ -9,13 +9,13 @@ namespace vantrel {
 TQueryIOCommValue::TQueryIOCommValue() { OperationName = Settings.OperationNames[10]; }
 
 bool TQueryIOCommValue::Execute() {
-    return RunRequest("70002",
-                      {{"CustTradeID", CustTradeID},
-                       {"CustMoneyPwd", CustMoneyPwd},
-                       {"Memo", Memo},
-                       {"TradeDate", TodayText()},
-                       {"TradeTime", NowText()}},
-                      std::string("1") + (Direction == 1 ? "1" : "0"));
+    return RunRequest("70002", [this] {
+        return RequestFields{{"CustTradeID", CustTradeID},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    }, std::string("1") + (Direction == 1 ? "1" : "0"));
 }
 
 std::string TQueryIOCommValue::CommissionText() {

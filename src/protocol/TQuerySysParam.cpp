@@ -7,11 +7,13 @@ namespace vantrel {
 TQuerySysParam::TQuerySysParam() { SubCode.assign(1, '0'); }
 
 bool TQuerySysParam::Execute() {
-    return RunRequest("70002", {{"CustTradeID", CustTradeID},
-                                {"CustMoneyPwd", CustMoneyPwd},
-                                {"Memo", Memo},
-                                {"TradeDate", TodayText()},
-                                {"TradeTime", NowText()}});
+    return RunRequest("70002", [this] {
+        return RequestFields{{"CustTradeID", CustTradeID},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 template <class Visit>

@@ -7,18 +7,19 @@ TVantrel::TVantrel() = default;
 bool TVantrel::Execute() {
     // The name is chosen first so that every report of this call carries it.
     OperationName = Settings.OperationNames[Direction == 1 ? 3 : 4];
-    return RunRequest(Direction == 1 ? "90004" : "90005",
-                      {{"CustBankAcctNo", CustBankAcctNo},
-                       {"CustTradeID", CustTradeID},
-                       {"CustBankPass", CustBankPass},
-                       {"CustMoneyPwd", CustMoneyPwd},
-                       {"BusinType", BusinType},
-                       {"MoneySty", MoneySty},
-                       {"MoneyType", MoneyType},
-                       {"ChangeMoney", ChangeMoney},
-                       {"Memo", Memo},
-                       {"TradeDate", TodayText()},
-                       {"TradeTime", NowText()}});
+    return RunRequest(Direction == 1 ? "90004" : "90005", [this] {
+        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
+                             {"CustTradeID", CustTradeID},
+                             {"CustBankPass", CustBankPass},
+                             {"CustMoneyPwd", CustMoneyPwd},
+                             {"BusinType", BusinType},
+                             {"MoneySty", MoneySty},
+                             {"MoneyType", MoneyType},
+                             {"ChangeMoney", ChangeMoney},
+                             {"Memo", Memo},
+                             {"TradeDate", TodayText()},
+                             {"TradeTime", NowText()}};
+    });
 }
 
 }  // namespace vantrel

@@ -22,7 +22,7 @@ public:
     uint8_t Direction = 0;
 
 protected:
-    bool MovesMoney() const override { return true; }
+    std::string OutcomeRecords() const override { return OperationNameOr(1, "转账明细查询"); }
 };
 
 }  // namespace vantrel

@@ -8,7 +8,9 @@
 #include "common/Clock.h"
 #include "common/TextCodec.h"
 #include "protocol/ProcessState.h"
+#include "protocol/PacketCodec.h"
 #include "protocol/QueryRequests.h"
+#include "protocol/TBuyBalanceRate.h"
 #include "protocol/TVantrel.h"
 
 namespace vantrel::test {
@@ -25,6 +27,22 @@ std::vector<std::string> DetailRow(std::string date, std::string time, std::stri
 std::vector<std::string> Items(std::vector<std::string> columns, std::vector<std::vector<std::string>> rows) {
     for (auto& row : rows) columns.insert(columns.end(), row.begin(), row.end());
     return columns;
+}
+
+// The value of a field in a request payload as the server received it.
+std::string SentValue(const std::string& payload, const std::string& name) {
+    const std::size_t count = static_cast<unsigned char>(payload[kHeaderCountOffset]);
+    const auto items = SplitBody(std::string_view(payload).substr(kHeaderSize));
+    for (std::size_t i = 0; i < count && count + i < items.size(); ++i)
+        if (items[i] == name) return items[count + i];
+    return "(not sent)";
+}
+
+std::chrono::system_clock::time_point LocalTime(int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = 124; t.tm_mon = 2; t.tm_mday = day; t.tm_hour = hour; t.tm_min = minute; t.tm_sec = second;
+    t.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&t));
 }
 
 TEST_F(RequestEngine, OrderIdRequestMatchesTheWorkedExampleByteForByte) {
@@ -89,6 +107,19 @@ TEST_F(RequestEngine, ReturnCodeTextComesFromBankIniBeforeTheServersOwn) {
     EXPECT_EQ(sink.texts.back().level, LogInfo);
 }
 
+TEST_F(RequestEngine, AFailureDescriptionWithUserDefinedCharactersIsShownNotDropped) {
+    login();
+    // "张" and a name character from the first user-defined area, as a
+    // Windows machine of the bank writes them.
+    const auto frame = BuildAnswerFrame({"E2005", true, 2}, "Code\x08Text\x08" "E2005\x08\xD5\xC5\xAA\xA1\x08",
+                                        ScrambleFlag::Plain, kDefaultPacketKey);
+    ASSERT_TRUE(frame.ok()) << frame.error();
+    server->enqueue({frame.value()});
+    TQueryMarketMoney query;
+    EXPECT_FALSE(query.Execute());
+    EXPECT_EQ(query.LastMessage, "E2005 : 张\uE000");
+}
+
 TEST_F(RequestEngine, FormattedColumnsFollowTheCellRules) {
     login();
     server->enqueue({AnswerFrame(Items({"TradeDate", "TradeTime", "ChangeMoney", "Balance", "Memo"},
@@ -151,6 +182,50 @@ TEST_F(RequestEngine, UnformattedRequestsKeepValuesAndLaterAnswersReplaceColumns
     EXPECT_EQ(query.ResultTable.recordCount(), 2u);
     ASSERT_TRUE(query.Execute());
     EXPECT_EQ(query.ResultTable.recordCount(), 2u);
+}
+
+TEST_F(RequestEngine, AFirstFrameTooShortToNameItsColumnsKeepsTheRowsBefore) {
+    login();
+    server->enqueue({AnswerFrame(Items({"A", "B"}, {{"1", "2"}}), 2)});
+    server->enqueue({AnswerFrame({"X", "Y"}, 3)});
+    TQueryOrderID query;
+    query.OwnerWindow = &sink;
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    EXPECT_EQ(query.LastMessage, "订单号查询成功");
+    ASSERT_EQ(query.ResultTable.fieldCount(), 2u);
+    EXPECT_EQ(query.ResultTable.text(0, "B"), "2");
+    for (const auto& event : sink.outcomes()) EXPECT_EQ(event.level, LogInfo) << event.text;
+}
+
+TEST_F(RequestEngine, AFailureAnswerWithFramesStillToComeClosesAKeptConnection) {
+    auto ini = std::string(kStandardBankIni);
+    ini.insert(ini.find("TimeOut="), "ConnectStyle=1\n");
+    writeBankIni(ini);
+    login();
+    server->enqueue({AnswerFrame({"Code", "Text", "E2002", "系统繁忙"}, 2, "E2002", false) +
+                     AnswerFrame({"A", "left over"}, 1)});
+    server->enqueue({AnswerFrame({"A", "own answer"}, 1)});
+    TQueryMarketMoney query;
+    EXPECT_FALSE(query.Execute());
+    EXPECT_EQ(query.LastMessage, "E2002 : 系统繁忙");
+    EXPECT_FALSE(SharedClient().connected());
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    EXPECT_EQ(query.ResultTable.text(0, "A"), "own answer");
+}
+
+TEST_F(RequestEngine, TradeDateAndTimeAreThoseOfSendingNotOfBeforeTheConnect) {
+    login();
+    // Just before midnight until the connection is made, just after once it is.
+    SetClockForTesting([] {
+        return SharedClient().connected() ? LocalTime(6, 0, 0, 1) : LocalTime(5, 23, 59, 59);
+    });
+    server->enqueue({AnswerFrame({"A", "1"}, 1)});
+    TQueryMarketMoney query;
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    const auto sent = server->requests().back();
+    EXPECT_EQ(SentValue(sent, "TradeDate"), "20240306");
+    EXPECT_EQ(SentValue(sent, "TradeTime"), "000001");
 }
 
 TEST_F(RequestEngine, DefaultSettingsConnectAndCloseForEveryRequest) {
@@ -371,6 +446,20 @@ TEST_F(RequestEngine, AnAnswerThatNeverComesTimesOutAndWarnsAboutTransfers) {
     TQueryMarketMoney query;
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage.find("结果未知"), std::string::npos);
+}
+
+TEST_F(RequestEngine, AnExchangeWhoseAnswerTimedOutIsCheckedInTheExchangeRecords) {
+    auto ini = std::string(kStandardBankIni);
+    ini.replace(ini.find("ReadTimeOut=3000"), std::string("ReadTimeOut=3000").size(), "ReadTimeOut=300");
+    writeBankIni(ini);
+    login();
+    server->enqueue({"", false, true});
+    TBuyBalanceRate exchange;
+    exchange.ChangeMoney = "10000";
+    EXPECT_FALSE(exchange.Execute());
+    EXPECT_NE(exchange.LastMessage.find("结果未知，请先通过“外汇明细查询”确认结果"), std::string::npos)
+        << exchange.LastMessage;
+    EXPECT_EQ(exchange.LastMessage.find("转账明细"), std::string::npos);
 }
 
 }  // namespace

@@ -119,6 +119,25 @@ TEST_F(SimulatorFault, AConnectionLostMidAnswerLeavesATransferUnknown) {
     EXPECT_FALSE(funds.AnswerLost);
 }
 
+TEST_F(SimulatorFault, AnAnswerWithAnUnknownFlagLeavesNothingForTheNextRequest) {
+    start({"--fault", "bad-flag@90011"});
+    setConnectStyle(true);
+    loginOk();
+    TQueryMarketMoney funds;
+    funds.OwnerWindow = &sink;
+    funds.CustTradeID = kTrader;
+    EXPECT_FALSE(funds.Execute());
+    EXPECT_EQ(funds.LastMessage, "市场资金查询通讯失败:");
+    EXPECT_NE(lastErrorText().find("\"9\""), std::string::npos) << lastErrorText();
+
+    // The rest of that answer is still on its way; the deposit reads its own.
+    TVantrel deposit;
+    fillDeposit(deposit);
+    ASSERT_TRUE(deposit.Execute()) << deposit.LastMessage;
+    EXPECT_EQ(deposit.LastMessage, "入金成功");
+    EXPECT_EQ(deposit.ResultTable.text(0, "ChangeMoney"), "10000");
+}
+
 TEST_F(SimulatorFault, NeverAnswerTimesOutTheLogin) {
     start({"--fault", "never-answer"});
     TBankLogin request;

@@ -183,6 +183,23 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
     EXPECT_EQ(market.LastReturnCode, "E1002");
 }
 
+TEST_F(Simulator, UserDefinedCharactersInAMemoComeBackInTheTransferDetails) {
+    loginOk();
+    TVantrel deposit;
+    // One character of each user-defined area, as a rare name needs them.
+    const std::string memo = "张\uE000\uE234\uE4C6";
+    deposit.Memo = memo;
+    ASSERT_TRUE(transfer(deposit, kIcbcAccount, 1, "10000")) << deposit.LastMessage;
+    TQueryTransferMore details;
+    details.OwnerWindow = &sink;
+    details.CustTradeID = kTrader;
+    details.CustBankAcctNo = kIcbcAccount;
+    ASSERT_TRUE(details.Execute()) << details.LastMessage;
+    ASSERT_GT(details.ResultTable.recordCount(), 0);
+    EXPECT_EQ(details.ResultTable.text(details.ResultTable.recordCount() - 1, "Memo"), memo);
+    for (const auto& event : sink.outcomes()) EXPECT_EQ(event.level, LogInfo) << event.text;
+}
+
 TEST_F(Simulator, SystemParametersAndCommissionFollowTheBanks) {
     loginOk();
     TQuerySysParam params;

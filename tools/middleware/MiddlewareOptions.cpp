@@ -7,7 +7,7 @@ namespace vantrel::middleware {
 const char* const kMiddlewareUsage =
     "usage: vantrel-middleware --listen HOST:PORT --db FILE [--reset] [--scramble 0|1|2|3]\n"
     "                          [--rows-per-frame N] [--fault NAME[@CODE]] [--allow-remote]\n"
-    "faults: delay:MS, close-before-answer, close-mid-frame, bad-length, never-answer";
+    "faults: delay:MS, close-before-answer, close-mid-frame, bad-length, bad-flag, never-answer";
 
 namespace {
 
@@ -56,6 +56,8 @@ Status ParseFault(const std::string& text, MiddlewareOptions& options) {
         options.fault = Fault::CloseMidFrame;
     } else if (name == "bad-length") {
         options.fault = Fault::BadLength;
+    } else if (name == "bad-flag") {
+        options.fault = Fault::BadFlag;
     } else if (name == "never-answer") {
         options.fault = Fault::NeverAnswer;
     } else {

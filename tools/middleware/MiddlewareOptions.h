@@ -9,7 +9,7 @@
 
 namespace vantrel::middleware {
 
-enum class Fault { None, Delay, CloseBeforeAnswer, CloseMidFrame, BadLength, NeverAnswer };
+enum class Fault { None, Delay, CloseBeforeAnswer, CloseMidFrame, BadLength, BadFlag, NeverAnswer };
 
 struct MiddlewareOptions {
     std::string host;

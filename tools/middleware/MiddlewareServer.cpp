@@ -60,6 +60,9 @@ private:
         out_.clear();
         for (const auto& frame : frames.value()) out_ += frame;
 
+        // A scrambling flag the protocol does not know, in front of the
+        // whole answer: the client must not read on.
+        if (fault && options_.fault == Fault::BadFlag) out_[5] = '9';
         if (fault && options_.fault == Fault::CloseBeforeAnswer) return Close();
         if (fault && options_.fault == Fault::CloseMidFrame) {
             out_.resize(frames.value().front().size() / 2);
