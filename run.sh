@@ -2,9 +2,12 @@
 # Vantrel: the two set-up commands, and the Windows builds.
 #   ./run.sh test      install what is missing, build into build/, run every test
 #   ./run.sh demo      build and start the demonstration
-#   ./run.sh windows   cross-compile the core, the command-line client and the core
-#                      tests for Windows (build-win64/, build-win32/) and check them
-#                      under Wine against the Linux simulator
+#   ./run.sh windows   Qt 6 for Windows from Debian's source (cached outside the tree,
+#                      built when missing), then the whole library, the hosts, the
+#                      client and the tests for 64- and 32-bit Windows (build-win64/,
+#                      build-win32/), checked under Wine against the Linux simulator
+#   ./run.sh windows-core  the same without Qt: the core, the client and the core
+#                      tests only
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -13,10 +16,26 @@ PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
           qt6-translations-l10n fonts-wqy-microhei
           poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
 
-# The Windows builds need no Qt: the compilers, Wine, GoogleTest's sources
-# (built for the target) and what the Linux simulator needs.
+# The Windows builds: the compilers, Wine (both halves), GoogleTest's sources
+# (built for the target) and what the Linux simulator needs; for the windows
+# also Debian's Qt host tools (moc, rcc, uic of the same Qt version), Qt's
+# translations, a display, a Chinese font and xdotool to drive them.
 WINDOWS_PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libsqlite3-dev googletest
                   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 tmux)
+WINDOWS_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n dpkg-dev xz-utils
+                      xvfb xauth xdotool x11-utils fonts-wqy-microhei imagemagick)
+
+# 32-bit Wine is Debian's wine32, of the i386 architecture.
+install_wine32() {
+    dpkg --print-foreign-architectures | grep -qx i386 && dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null |
+        grep -q 'install ok installed' && return 0
+    echo "Installing: wine32:i386"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo dpkg --add-architecture i386
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends wine32:i386
+}
 
 install_missing() {
     install_list "${PACKAGES[@]}" "$@"
@@ -41,11 +60,13 @@ build() {
     cmake --build build
 }
 
-# build-win64: core, client and core tests; build-win32: core and client;
-# both: a DLL with the library's export table.
+# build-win64 and build-win32: the core, the client, the core tests and the
+# plain Win32 host; with Qt (with_qt=1) also vantrel.dll, the walk-through host
+# and the window tests, with the Qt and runtime DLLs deployed beside them.
 # The simulator runs on Linux: only its two programs are built in build/,
 # which is configured core-only (no Qt needed) when it does not exist yet.
 windows() {
+    local with_qt=$1
     local start=$SECONDS
     if [ ! -f build/CMakeCache.txt ]; then
         cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_CORE_ONLY=ON
@@ -53,20 +74,34 @@ windows() {
     cmake --build build -j 2 --target vantrel_middleware vantrel-cli
     echo "Linux simulator and client: $((SECONDS - start)) s"
 
-    local arch dir targets
+    local arch dir qt
+    local -a config targets
     for arch in 64 32; do
         dir=build-win$arch
-        targets=(vantrel-cli vantrel_export_probe)
-        [ "$arch" = 64 ] && targets+=(vantrel_core_tests)
+        # The link flags are given each time: the toolchain's are only the
+        # first configuration's, and a folder may switch between the two.
+        local static="-static -static-libgcc -static-libstdc++"
+        config=(-DVANTREL_CORE_ONLY=ON -DVANTREL_CLIENT_ONLY=ON -UVANTREL_WINDOWS_QT
+                -DCMAKE_EXE_LINKER_FLAGS="$static" -DCMAKE_SHARED_LINKER_FLAGS="$static")
+        targets=(vantrel-cli vantrel_core_tests vantrel-host vantrel_export_probe)
+        if [ "$with_qt" = 1 ]; then
+            # With Qt's C++ runtime DLLs, which tools/windows-deploy.sh copies.
+            qt=$(tools/build-qt-windows.sh "$arch")
+            config=(-DVANTREL_CORE_ONLY=OFF -DVANTREL_CLIENT_ONLY=ON -DVANTREL_WINDOWS_QT="$qt"
+                    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+                    -DCMAKE_EXE_LINKER_FLAGS= -DCMAKE_SHARED_LINKER_FLAGS=)
+            targets=(all)
+        fi
         start=$SECONDS
         cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-              -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw$arch.cmake" \
-              -DVANTREL_CORE_ONLY=ON -DVANTREL_CLIENT_ONLY=ON
+              -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw$arch.cmake" "${config[@]}"
         cmake --build "$dir" -j 2 --target "${targets[@]}"
+        if [ "$with_qt" = 1 ]; then tools/windows-deploy.sh "$dir/bin" "$qt" "$arch"; fi
         echo "Windows $arch-bit build: $((SECONDS - start)) s"
     done
     start=$SECONDS
     tools/windows-check.sh build-win64 build-win32 build
+    if [ "$with_qt" = 1 ]; then tools/windows-gui-check.sh build-win64 build-win32 build; fi
     echo "Windows checks: $((SECONDS - start)) s"
 }
 
@@ -92,11 +127,17 @@ case "${1:-}" in
         exec tools/demo.sh
         ;;
     windows)
+        install_list "${WINDOWS_PACKAGES[@]}" "${WINDOWS_GUI_PACKAGES[@]}"
+        install_wine32
+        windows 1
+        ;;
+    windows-core)
         install_list "${WINDOWS_PACKAGES[@]}"
-        windows
+        install_wine32
+        windows 0
         ;;
     *)
-        echo "usage: $0 test|demo|windows" >&2
+        echo "usage: $0 test|demo|windows|windows-core" >&2
         exit 2
         ;;
 esac

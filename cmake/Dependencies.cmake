@@ -63,6 +63,7 @@ if(NOT VANTREL_CLIENT_ONLY)
 endif()
 
 if(NOT VANTREL_CORE_ONLY)
-  find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport Test)
+  # Test is optional: a Qt built without testlib still builds the library.
+  find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport OPTIONAL_COMPONENTS Test)
   # AUTOMOC/AUTOUIC are switched on per Qt target, never for the core.
 endif()

@@ -18,11 +18,22 @@ set(CMAKE_CXX_COMPILER ${VANTREL_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${VANTREL_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VANTREL_MINGW_TRIPLE})
+# A Qt built for the target (tools/build-qt-windows.sh) lives in a prefix of
+# its own, which the find commands must search as a root too.
+if(VANTREL_WINDOWS_QT)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${VANTREL_WINDOWS_QT})
+  list(APPEND CMAKE_PREFIX_PATH ${VANTREL_WINDOWS_QT})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# One self-contained .exe: no libstdc++/libgcc/winpthread DLLs to copy beside it.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Without Qt: one self-contained .exe, no libstdc++/libgcc/winpthread DLLs to
+# copy beside it. With Qt, the C++ runtime is the one Qt uses, its DLLs: on
+# 32-bit Windows a module with its own static unwinder registers its frames
+# with the DLL's once that is loaded, and then no exception can be caught.
+if(NOT VANTREL_WINDOWS_QT)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+  set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+endif()

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Checks the Windows builds made by ./run.sh windows:
+# Checks the Windows builds made by ./run.sh windows (or windows-core):
 #   - both clients are self-contained PE images of the right architecture;
-#   - the 64-bit core tests pass under Wine;
-#   - the 64-bit vantrel.exe, under Wine, logs in, deposits and lists the
-#     transfer details against the Linux simulator, and writes the same GBK
-#     transfer log, byte for byte apart from the time stamps, as the Linux
-#     client does for the same session.
+#   - the library's export table holds exactly the two exports;
+#   - the 64-bit and the 32-bit core tests pass under Wine;
+#   - the 64-bit and the 32-bit vantrel.exe, under Wine, log in, deposit and
+#     list the transfer details against the Linux simulator, and write the
+#     same GBK transfer log, byte for byte apart from the time stamps, as the
+#     Linux client does for the same session.
 # Usage: tools/windows-check.sh [WIN64_BUILD_DIR [WIN32_BUILD_DIR [LINUX_BUILD_DIR]]]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -19,11 +20,12 @@ fail() {
 }
 
 for file in "$win64/bin/vantrel.exe" "$win64/bin/vantrel_core_tests.exe" "$win32/bin/vantrel.exe" \
+            "$win32/bin/vantrel_core_tests.exe" \
             "$linux/bin/vantrel" "$linux/bin/vantrel-middleware"; do
     [ -f "$file" ] || fail "$file is missing; run ./run.sh windows"
 done
 
-# ---- the images: architecture, and no DLL of the compiler beside them
+# ---- the images: architecture, and the compiler's DLLs only where deployed
 
 check_image() {
     local objdump=$1 exe=$2 format=$3
@@ -31,14 +33,17 @@ check_image() {
     header=$("$objdump" -p "$exe")
     grep -q "file format $format" <<<"$header" || fail "$exe is not a $format image"
     imports=$(grep 'DLL Name:' <<<"$header" | awk '{print $3}' | tr '\n' ' ')
-    if grep -qiE 'libstdc|libgcc|libwinpthread' <<<"$imports"; then
-        fail "$exe needs the compiler's DLLs: $imports"
-    fi
+    # Built with Qt, the programs share Qt's C++ runtime DLLs, deployed beside them.
+    local dll
+    for dll in $(grep -oiE '(libstdc|libgcc|libwinpthread)[^ ]*' <<<"$imports"); do
+        [ -f "$(dirname "$exe")/$dll" ] || fail "$exe needs the compiler's $dll, which is not beside it"
+    done
     echo "$(basename "$(dirname "$(dirname "$exe")")")/$(basename "$exe"): file format $format; imports $imports"
 }
 check_image x86_64-w64-mingw32-objdump "$win64/bin/vantrel.exe" pei-x86-64
 check_image x86_64-w64-mingw32-objdump "$win64/bin/vantrel_core_tests.exe" pei-x86-64
 check_image i686-w64-mingw32-objdump "$win32/bin/vantrel.exe" pei-i386
+check_image i686-w64-mingw32-objdump "$win32/bin/vantrel_core_tests.exe" pei-i386
 
 # The export table a host sees: the two names, undecorated, nothing else.
 check_exports() {
@@ -49,14 +54,21 @@ check_exports() {
     [ "$names" = "OpenVantrel OpenVantrelEx " ] || fail "$dll exports: $names"
     echo "$(basename "$(dirname "$(dirname "$dll")")")/$(basename "$dll"): exports $names"
 }
-check_exports x86_64-w64-mingw32-objdump "$win64/bin/vantrel_export_probe.dll"
-check_exports i686-w64-mingw32-objdump "$win32/bin/vantrel_export_probe.dll"
+# The library itself when it was built with Qt, else the probe linked the same way.
+exporting_dll() {
+    if [ -f "$1/bin/vantrel.dll" ]; then echo "$1/bin/vantrel.dll"; else echo "$1/bin/vantrel_export_probe.dll"; fi
+}
+check_exports x86_64-w64-mingw32-objdump "$(exporting_dll "$win64")"
+check_exports i686-w64-mingw32-objdump "$(exporting_dll "$win32")"
 
 # ---- the Win32 branches of the window code, which needs Qt for Windows to be
 # built. Syntax and warnings only, against the distribution's (Linux) Qt
 # headers taken as a static Qt: no object code, no link.
+# With Qt for Windows they are built for real (tools/windows-gui-check.sh).
 qt_headers=/usr/include/x86_64-linux-gnu/qt6
-if [ -d "$qt_headers/QtWidgets" ]; then
+if [ -f "$win32/bin/vantrel.dll" ] && [ -f "$win64/bin/vantrel.dll" ]; then
+    echo "Win32 branches of the window code: built with Qt for Windows"
+elif [ -d "$qt_headers/QtWidgets" ]; then
     for source in src/entry/OwnerWindow.cpp src/entry/QtTranslation.cpp src/widgets/UserPrompts.cpp \
                   src/widgets/TfFormSK.cpp src/entry/Exports.cpp tools/host/main.cpp; do
         for compiler in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix; do
@@ -108,6 +120,12 @@ in_wine() {
     shift
     timeout -k 10 "$limit" "${wine[@]}" "$@"
 }
+# 32-bit programs run in the same prefix through Wine's 32-bit loader (wine32).
+in_wine32() {
+    local limit=$1
+    shift
+    timeout -k 10 "$limit" wine "$@"
+}
 
 start=$SECONDS
 timeout -k 10 300 wineboot -i >/dev/null 2>&1 || fail "wineboot did not finish"
@@ -118,7 +136,11 @@ echo "Wine prefix ready in $((SECONDS - start)) s ($WINEPREFIX)"
 echo "== vantrel_core_tests.exe under Wine"
 start=$SECONDS
 (cd "$win64/bin" && in_wine 900 ./vantrel_core_tests.exe --gtest_brief=1) || fail "core tests failed under Wine"
-echo "core tests under Wine: $((SECONDS - start)) s"
+echo "64-bit core tests under Wine: $((SECONDS - start)) s"
+echo "== 32-bit vantrel_core_tests.exe under Wine (wine32)"
+start=$SECONDS
+(cd "$win32/bin" && in_wine32 900 ./vantrel_core_tests.exe --gtest_brief=1) || fail "32-bit core tests failed under Wine"
+echo "32-bit core tests under Wine: $((SECONDS - start)) s"
 
 # ---- one session, once with each client, each against a fresh simulator
 
@@ -176,7 +198,7 @@ run_session() {
     ls "$folder/app/logs"/*.mlog >/dev/null 2>&1 || fail "$name: no transfer log written"
 }
 
-for name in linux wine; do
+for name in linux wine wine32; do
     mkdir -p "$work/$name/app"
     cp "$root/examples/Bank.ini" "$work/$name/app/Bank.ini"
 done
@@ -186,6 +208,7 @@ start=$SECONDS
 run_session linux "$work/linux/app" "$linux/bin/vantrel"
 wine_app=$(timeout 60 winepath -w "$work/wine/app")
 run_session wine "$wine_app" in_wine 120 "$win64/bin/vantrel.exe"
+run_session wine32 "$(timeout 60 winepath -w "$work/wine32/app")" in_wine32 120 "$win32/bin/vantrel.exe"
 echo "sessions: $((SECONDS - start)) s"
 
 # Time stamps are the only difference allowed. The patterns are ASCII below
@@ -193,7 +216,7 @@ echo "sessions: $((SECONDS - start)) s"
 mask() {
     LC_ALL=C sed -E 's/[0-9]{4}-[0-9]{2}-[0-9]{2}/YYYY-MM-DD/g; s/[0-9]{2}:[0-9]{2}:[0-9]{2}/HH:MM:SS/g'
 }
-for name in linux wine; do
+for name in linux wine wine32; do
     cat "$work/$name/app/logs"/*.mlog | mask >"$work/$name.mlog"
     for out in login transfers; do tr -d '\r' <"$work/$name/$out.out" | mask >"$work/$name.$out"; done
 done
@@ -204,10 +227,12 @@ if ! cmp "$work/linux.mlog" "$work/wine.mlog"; then
     diff <(iconv -f GBK -t UTF-8 "$work/linux.mlog") <(iconv -f GBK -t UTF-8 "$work/wine.mlog") >&2 || true
     fail "the transfer logs differ"
 fi
+cmp "$work/linux.mlog" "$work/wine32.mlog" || fail "the 32-bit client's transfer log differs"
 for out in login transfers; do
     diff "$work/linux.$out" "$work/wine.$out" >&2 || fail "the $out output differs"
+    diff "$work/linux.$out" "$work/wine32.$out" >&2 || fail "the 32-bit client's $out output differs"
 done
-echo "transfer log: $(wc -c <"$work/wine.mlog") bytes, identical (time stamps masked)"
+echo "transfer log: $(wc -c <"$work/wine.mlog") bytes, identical for the Linux, 64-bit and 32-bit clients (time stamps masked)"
 
 # ---- the client on a console (a Wine console on a tmux pane): the password
 # typed without echo, the answer's Chinese shown as such

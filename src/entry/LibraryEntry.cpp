@@ -7,6 +7,13 @@
 
 #include <optional>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 #include "common/ErrorLog.h"
 #include "common/TextCodec.h"
 #include "entry/MainWindowLauncher.h"
@@ -52,7 +59,25 @@ std::optional<std::string> Decode(const char* gbk, const char* what, const char*
 
 }  // namespace
 
+// The QApplication and what the library put into it (its argc and argv, the
+// translator, objects whose code is the library's) outlive the call, and Qt
+// stays loaded under them: the library must stay mapped too, as -z nodelete
+// keeps it on Linux. Pinned, a FreeLibrary by the host leaves it in place and
+// a later LoadLibrary and call find it as they left it.
+static void KeepLibraryLoaded() {
+#ifdef _WIN32
+    static const int inThisModule = 0;
+    static const bool pinned = [] {
+        HMODULE self = nullptr;
+        return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                                  reinterpret_cast<LPCWSTR>(&inThisModule), &self) != 0;
+    }();
+    if (!pinned) ReportFailure("OpenVantrel -> the library could not be kept loaded (GetModuleHandleExW)");
+#endif
+}
+
 bool EnsureLibraryRunning() {
+    KeepLibraryLoaded();
     StartLibrary();
     // Once: a launcher installed later (a test's) stays in force.
     static const bool launcherInstalled = [] {

@@ -1,5 +1,6 @@
 #include "entry/OwnerWindow.h"
 
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -14,6 +15,15 @@ namespace vantrel {
 namespace {
 
 QWindow* current = nullptr;
+
+#ifdef _WIN32
+// The owner's HWND, kept on the window for KeepOwnerOnShow.
+constexpr char kOwnerProperty[] = "vantrelNativeOwner";
+
+void SetNativeOwner(QWidget* window, WId owner) {
+    SetWindowLongPtrW(reinterpret_cast<HWND>(window->winId()), GWLP_HWNDPARENT, static_cast<LONG_PTR>(owner));
+}
+#endif
 
 }  // namespace
 
@@ -37,10 +47,19 @@ void AttachToOwner(QWidget* window) {
     // A Windows owner is the window's GWLP_HWNDPARENT: the window stays above
     // the host and is minimised with it. Qt makes no owner of a foreign
     // transient parent, so the host's HWND is set here directly.
-    SetWindowLongPtrW(reinterpret_cast<HWND>(window->winId()), GWLP_HWNDPARENT,
-                      static_cast<LONG_PTR>(current->winId()));
+    window->setProperty(kOwnerProperty, QVariant::fromValue(static_cast<qulonglong>(current->winId())));
+    SetNativeOwner(window, current->winId());
 #else
     if (QWindow* handle = window->windowHandle()) handle->setTransientParent(current);
+#endif
+}
+
+void KeepOwnerOnShow([[maybe_unused]] QWidget* window, [[maybe_unused]] void* nativeMessage) {
+#ifdef _WIN32
+    const auto* message = static_cast<const MSG*>(nativeMessage);
+    if (message->message != WM_SHOWWINDOW || !message->wParam) return;
+    const QVariant owner = window->property(kOwnerProperty);
+    if (owner.isValid()) SetNativeOwner(window, static_cast<WId>(owner.toULongLong()));
 #endif
 }
 

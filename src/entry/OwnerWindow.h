@@ -30,5 +30,10 @@ QWindow* CurrentOwnerWindow();
 // Makes the current owner the transient parent of a top-level window that has
 // no parent widget; a window with a parent keeps its parent as owner.
 void AttachToOwner(QWidget* window);
+// For the native events of an attached window: on Windows, Qt clears the
+// owner of a window whose transient parent is a foreign window when it shows
+// it, just before the window receives WM_SHOWWINDOW; the owner is set again
+// then. Does nothing elsewhere.
+void KeepOwnerOnShow(QWidget* window, void* nativeMessage);
 
 }  // namespace vantrel

@@ -146,6 +146,11 @@ void TfrmNoneForm::LoadTabCaptions() {
 void TfrmNoneForm::LogBlockMessage(const QString&, int) {}
 void TfrmNoneForm::LogTextMessage(const QString&, int) {}
 
+bool TfrmNoneForm::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    KeepOwnerOnShow(this, message);
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
 void TfrmNoneForm::showEvent(QShowEvent* event) {
     // The native window exists by now and is not yet mapped: the moment to
     // give a parentless window the host's window as owner.

@@ -94,6 +94,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Keeps the host's window as the Windows owner while the window is shown.
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

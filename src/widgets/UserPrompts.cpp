@@ -23,6 +23,23 @@
 namespace vantrel {
 namespace {
 
+bool OpenWithSystem(const QString& encodedAddress) {
+#ifdef _WIN32
+    // The default browser, as Windows opens an address. Only the encoded
+    // form reaches the shell: no blank or quote of the address is
+    // interpreted there. Values up to 32 are ShellExecute's errors.
+    const std::wstring wide = encodedAddress.toStdWString();
+    const HINSTANCE result = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    return reinterpret_cast<INT_PTR>(result) > 32;
+#else
+    return QDesktopServices::openUrl(QUrl(encodedAddress, QUrl::StrictMode));
+#endif
+}
+
+SystemOpener opener = nullptr;
+
+SystemOpener Opener() { return opener ? opener : OpenWithSystem; }
+
 class QtPrompts final : public UserPrompts {
 public:
     int messageBox(QWidget* owner, const QString& text, const QString& title, int buttons) override {
@@ -76,16 +93,7 @@ public:
         const auto trimmed = TrimView(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
         const QUrl url(QString::fromUtf8(trimmed.data(), static_cast<qsizetype>(trimmed.size())), QUrl::StrictMode);
         if (!url.isValid()) return false;
-#ifdef _WIN32
-        // The default browser, as Windows opens an address. Only the encoded
-        // form reaches the shell: no blank or quote of the address is
-        // interpreted there. Values up to 32 are ShellExecute's errors.
-        const std::wstring wide = url.toString(QUrl::FullyEncoded).toStdWString();
-        const HINSTANCE result = ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-        return reinterpret_cast<INT_PTR>(result) > 32;
-#else
-        return QDesktopServices::openUrl(url);
-#endif
+        return Opener()(url.toString(QUrl::FullyEncoded));
     }
 };
 
@@ -101,6 +109,8 @@ UserPrompts* installed = nullptr;
 UserPrompts& Prompts() { return installed ? *installed : QtDefault(); }
 
 void SetPrompts(UserPrompts* prompts) { installed = prompts; }
+
+void SetSystemOpener(SystemOpener replacement) { opener = replacement; }
 
 // The same rule as the core's (the online-banking address is checked there
 // before it reaches here): one function, so both accept the same addresses.

@@ -42,6 +42,13 @@ public:
     virtual bool openUrl(const QString& address) = 0;
 };
 
+// How the Qt prompts hand an accepted address, fully encoded, to the system:
+// ShellExecuteW's "open" on Windows, QDesktopServices elsewhere. Tests record
+// the hand-over instead, so the platform path runs without a browser.
+using SystemOpener = bool (*)(const QString& encodedAddress);
+// Installs `opener`; nullptr goes back to the default.
+void SetSystemOpener(SystemOpener opener);
+
 // The prompts in force: the Qt dialogs unless a test installed its own.
 UserPrompts& Prompts();
 // Installs `prompts` (not owned); nullptr goes back to the Qt dialogs.

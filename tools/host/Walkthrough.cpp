@@ -23,11 +23,31 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTime>
+#include <QWindow>
 
 #include <cstdio>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace vantrel::host {
 namespace {
+
+// The native window that owns `window`: the Windows owner, or the
+// transient parent elsewhere; 0 for none.
+uintptr_t NativeOwner(QWidget* window) {
+#ifdef _WIN32
+    return reinterpret_cast<uintptr_t>(GetWindow(reinterpret_cast<HWND>(window->winId()), GW_OWNER));
+#else
+    const QWindow* handle = window->windowHandle();
+    const QWindow* parent = handle ? handle->transientParent() : nullptr;
+    return parent ? static_cast<uintptr_t>(parent->winId()) : 0;
+#endif
+}
 
 constexpr int kPollMs = 50;
 // Pages of the main window's PageControl the walk-through visits.
@@ -317,10 +337,14 @@ void Walkthrough::buildSteps() {
         if (!user || !pass) return stop(QStringLiteral("the dialog has no txtUser or txtPass"));
         if (user->text() != script_.tradeId)
             return stop(QStringLiteral("the dialog shows trade number \"%1\"").arg(user->text()));
+        if (script_.ownerWindow != 0 && NativeOwner(dialog) != script_.ownerWindow)
+            return stop(QStringLiteral("the login dialog is owned by window %1, not by the host's %2")
+                            .arg(NativeOwner(dialog))
+                            .arg(script_.ownerWindow));
         login_ = dialog;
         dialog->activateWindow();
         if (!picture(kPictures[0], dialog)) return Poll::Wait;
-        report(QStringLiteral("login dialog \"%1\" shown for trade number %2 -> %3")
+        report(QStringLiteral("login dialog \"%1\" shown for trade number %2, owned by the host window -> %3")
                 .arg(dialog->windowTitle(), user->text(), kPictures[0]));
         return Poll::Done;
     }});

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -25,6 +26,7 @@ struct WalkthroughScript {
     QString bankId = QStringLiteral("005");
     QString amount = QStringLiteral("100.00");
     QString memo;  // empty: "演示划转 hh:mm:ss"
+    uintptr_t ownerWindow = 0;  // the host window the export was given; 0: not checked
     int stepTimeoutMs = 10000;
 };
 

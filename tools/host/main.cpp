@@ -194,6 +194,7 @@ int main(int argc, char** argv) {
     if (!options->walkthrough.empty()) {
         vantrel::host::WalkthroughScript script;
         script.tradeId = QString::fromStdString(options->trade);
+        script.ownerWindow = static_cast<uintptr_t>(window.winId());
         vantrel::host::Walkthrough walk(QString::fromStdString(options->walkthrough), script);
         if (!walk.start()) return 1;
         QTimer::singleShot(0, &window, [&] {
