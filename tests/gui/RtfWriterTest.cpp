@@ -305,6 +305,9 @@ class RtfWriterTest : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
+#ifdef _WIN32
+        QSKIP("the readers (LibreOffice, unrtf) are Linux programs; the saved RTF is read back in the Linux run");
+#endif
         // The readers are installed by run.sh; a missing one is a failure.
         QVERIFY2(!QStandardPaths::findExecutable("soffice").isEmpty(), "LibreOffice (soffice) is not installed");
         QVERIFY2(!QStandardPaths::findExecutable("unrtf").isEmpty(), "unrtf is not installed");
