@@ -151,31 +151,7 @@ account=6222020200112345678
 
 # The first session lets the simulator pick a free port; the second uses the
 # same one, since the transfer log names the server.
-port=0
-start_simulator() {
-    local folder=$1
-    "$linux/bin/vantrel-middleware" --listen "127.0.0.1:$port" --db "$folder/ledger.db" --reset \
-        >"$folder/middleware.out" 2>&1 &
-    sim_pid=$!
-    local listening
-    for _ in $(seq 1 100); do
-        listening=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$folder/middleware.out")
-        if [ -n "$listening" ]; then
-            port=$listening
-            return 0
-        fi
-        kill -0 "$sim_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    cat "$folder/middleware.out" >&2
-    fail "the simulator did not start"
-}
-
-stop_simulator() {
-    kill "$sim_pid"
-    wait "$sim_pid" || fail "the simulator did not stop cleanly"
-    sim_pid=""
-}
+source "$root/tools/windows-simulator.sh"
 
 # run_session NAME APP_PATH_AS_THE_CLIENT_SEES_IT CLIENT...
 run_session() {

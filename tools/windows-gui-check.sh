@@ -71,29 +71,12 @@ system64="$WINEPREFIX/drive_c/windows/system32"
 system32="$WINEPREFIX/drive_c/windows/syswow64"
 [ -d "$system32" ] || fail "the Wine prefix has no 32-bit half (Debian: wine32)"
 
-# ---- the simulator
+# ---- the simulator: a fresh one on a free port for each run
 
-port=0
-start_simulator() {
-    local folder=$1
-    mkdir -p "$folder"
-    "$linux/bin/vantrel-middleware" --listen "127.0.0.1:0" --db "$folder/ledger.db" --reset \
-        >"$folder/middleware.out" 2>&1 &
-    sim_pid=$!
-    for _ in $(seq 1 100); do
-        port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$folder/middleware.out")
-        [ -n "$port" ] && return 0
-        kill -0 "$sim_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    cat "$folder/middleware.out" >&2
-    fail "the simulator did not start"
-}
-
-stop_simulator() {
-    kill "$sim_pid"
-    wait "$sim_pid" || true
-    sim_pid=""
+source "$root/tools/windows-simulator.sh"
+fresh_simulator() {
+    port=0
+    start_simulator "$1"
 }
 
 # The deposits in the ledger, read with the Linux client.
@@ -144,7 +127,7 @@ run_walkthrough() {
     local app="$work/$label-app" demo="$build/demo"
     mkdir -p "$app"
     cp "$root/examples/Bank.ini" "$app/Bank.ini"
-    start_simulator "$work/$label-sim"
+    fresh_simulator "$work/$label-sim"
     (cd "$build/bin" && VANTREL_APP_PATH="$(winepath -w "$app")\\" timeout -k 10 300 "$wine" \
         ./vantrel-walkthrough.exe --host 127.0.0.1 --port "$port" --trade "$trade" \
         --walkthrough "$(winepath -w "$demo")" >"$work/$label-walk.out" 2>&1) ||
@@ -251,7 +234,7 @@ run_host() {
     local app="$work/$label-host-app" demo="$build/demo/$label" out="$work/$label-host.out" host_window
     mkdir -p "$app" "$demo"
     cp "$root/examples/Bank.ini" "$app/Bank.ini"
-    start_simulator "$work/$label-host-sim"
+    fresh_simulator "$work/$label-host-sim"
     (cd "$build/bin" && VANTREL_APP_PATH="$(winepath -w "$app")\\" exec timeout -k 10 300 "$wine" \
         ./vantrel-host.exe --host 127.0.0.1 --port "$port" --trade "$trade" "$@" >"$out" 2>&1) &
     host_pid=$!
