@@ -17,7 +17,7 @@
 #include "common/ErrorLog.h"
 #include "common/TextCodec.h"
 #include "entry/MainWindowLauncher.h"
-#include "entry/OwnerWindow.h"
+#include "widgets/OwnerWindow.h"
 #include "entry/QtTranslation.h"
 #include "entry/TfrmLoginMoney.h"
 #include "mainwindow/TfrmVantrel.h"

@@ -17,10 +17,12 @@
 #include <QtDebug>
 
 #include "common/AppPaths.h"
+#include "common/BankIni.h"
+#include "common/ErrorLog.h"
 #include "common/Profile.h"
 #include "common/TextUtil.h"
 #include "entry/MainWindowLauncher.h"
-#include "entry/WaitCursorGuard.h"
+#include "widgets/WaitCursorGuard.h"
 #include "protocol/ProcessState.h"
 #include "protocol/TBankLogin.h"
 #include "servers/HostCheckAdapter.h"
@@ -348,7 +350,7 @@ void TfrmLoginMoney::btnOkClick() {
         const QString line = QStringLiteral("uMoneyLogin ->  btnOkClick -> ") + QString::fromUtf8(failure.what());
         // Nothing reaches the user; and nothing may leave a Qt event handler.
         try {
-            WriteErrorLog(line);
+            WriteErrorLog(line.toStdString());
         } catch (const std::exception& logFailure) {
             qWarning("%s (error log not written: %s)", qUtf8Printable(line), logFailure.what());
         }
@@ -374,9 +376,9 @@ void TfrmLoginMoney::ChooseServer() {
         const int index = txtHost->currentIndex();
         int number = serverNumbers_.empty() ? 1 : serverNumbers_.front();
         if (index >= 0 && index < static_cast<int>(serverNumbers_.size())) number = serverNumbers_[index];
-        const QString section = QString::fromStdString(ServerSection(ServerSectionHead, number));
-        login_->Settings.Host = IniReadString(section, QStringLiteral("ServerIP"), QStringLiteral("127.0.0.1")).toStdString();
-        login_->Settings.Port = IniReadInteger(section, QStringLiteral("Port"), 0);
+        const std::string section = ServerSection(ServerSectionHead, number);
+        login_->Settings.Host = IniReadString(section, "ServerIP", "127.0.0.1");
+        login_->Settings.Port = IniReadInteger(section, "Port", 0);
         return;
     }
     login_->Settings.Host = FixedHost;

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QCheckBox;
 class QComboBox;

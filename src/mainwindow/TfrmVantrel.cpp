@@ -28,11 +28,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/BankIni.h"
 #include "common/TextUtil.h"
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
 #include "mainwindow/InputRules.h"
 #include "mainwindow/TfrmBankList.h"
+#include "protocol/AccountRow.h"
 #include "protocol/ProcessState.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBuyBalanceRate.h"
@@ -135,22 +137,6 @@ QWidget* MakePage(QTabWidget* pages, const char* name, const QString& caption) {
 
 const QStringList kMoneyKinds = {QStringLiteral("0.人民币"), QStringLiteral("1.美元"), QStringLiteral("2.港元")};
 
-// A cell of the current row; a missing column is an error of the caller's step.
-std::string Cell(const MemoryTable& table, std::string_view field) {
-    const int column = table.fieldIndex(field);
-    if (column < 0) throw std::runtime_error("no column " + std::string(field));
-    return table.fieldText(column);
-}
-
-int IntegerCell(const MemoryTable& table, std::string_view field) {
-    const std::string text = Trim(Cell(table, field));
-    if (text.empty()) return 0;
-    std::size_t used = 0;
-    const int value = std::stoi(text, &used);
-    if (used != text.size()) throw std::invalid_argument("not a number: " + text);
-    return value;
-}
-
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // An account number longer than its field shows its first digits, not its last.
@@ -169,24 +155,6 @@ void FocusIfPossible(QWidget* widget) {
 VantrelSwitches& Switches() {
     static VantrelSwitches switches;
     return switches;
-}
-
-// Copies the current row of a table into the session; the first failure
-// ends the copy, what was copied stays.
-void CopyAccountRow(const MemoryTable& table, bool netBank) {
-    auto& session = CustomerSession();
-    try {
-        session.BankID = Cell(table, "BankID");
-        session.BankName = Cell(table, "BankName");
-        session.CustBankAcctNo = Cell(table, "CustBankAcctNo");
-        session.MoneyType = IntegerCell(table, "MoneyType");
-        session.CompId = Cell(table, "CompId");
-        if (netBank) {
-            session.BankType = IntegerCell(table, "BankType");
-            session.Url = Cell(table, "Url");
-        }
-    } catch (const std::exception&) {
-    }
 }
 
 TfrmVantrel::TfrmVantrel(QWidget* parent) : TfrmNoneForm(parent) {
@@ -593,7 +561,7 @@ void TfrmVantrel::startUpSteps() {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 
     // 1
-    sw.AutoQuery = IniReadBool(QStringLiteral("system"), QStringLiteral("AutoQueryFlag"), false);
+    sw.AutoQuery = IniReadBool("system", "AutoQueryFlag", false);
 
     // 2
     queryTransferMore_ = std::make_unique<TQueryTransferMore>();
@@ -638,9 +606,10 @@ void TfrmVantrel::startUpSteps() {
     // 6: the grids share the result area's layout; only the visible one takes room.
 
     // 7
-    const auto captions = SectionValues(QStringLiteral("MoneyMGKind"), QStringLiteral("Bank.ini"));
-    if (captions && captions->size() == PageControl->count())
-        for (int page = 0; page < PageControl->count(); ++page) PageControl->setTabText(page, captions->at(page));
+    const auto captions = SectionValues("MoneyMGKind", "Bank.ini");
+    if (captions && captions->size() == static_cast<std::size_t>(PageControl->count()))
+        for (int page = 0; page < PageControl->count(); ++page)
+            PageControl->setTabText(page, Q(captions->at(static_cast<std::size_t>(page))));
 
     // 8
     PageControl->setCurrentIndex(PageTransfer);
@@ -649,7 +618,7 @@ void TfrmVantrel::startUpSteps() {
     for (QComboBox* combo : {txtIO1, txtMonMB1, txtMoneyType1, txtRate6}) LoadComboItems(objectName(), combo);
 
     // 10
-    lblIOKind1->setText(CaptionFor(QStringLiteral("lblIOKind1"), QStringLiteral("入金/出金")));
+    lblIOKind1->setText(Q(CaptionFor("lblIOKind1", "入金/出金")));
 
     // 11
     if (txtIO1->count() > 1) txtIO1->setCurrentIndex(1);
@@ -692,10 +661,7 @@ void TfrmVantrel::startUpSteps() {
 void TfrmVantrel::attachCodeTables() {
     // One list of code tables serves the window and the command-line export.
     const auto list = [](const std::string& section) {
-        std::vector<std::string> values;
-        if (auto found = SectionValues(QString::fromStdString(section), QStringLiteral("Bank.ini")))
-            for (const auto& value : *found) values.push_back(value.toStdString());
-        return values;
+        return SectionValues(section, "Bank.ini").value_or(std::vector<std::string>{});
     };
     for (const auto& table : ResultGridCodeTables()) {
         auto* grid = findChild<DBGrid*>(QString::fromStdString(table.grid));
@@ -725,15 +691,7 @@ void TfrmVantrel::accountSteps() {
         return;
     }
     accounts.first();
-    session.BankID = Cell(accounts, "BankID");
-    session.BankName = Cell(accounts, "BankName");
-    session.CustBankAcctNo = Cell(accounts, "CustBankAcctNo");
-    session.MoneyType = IntegerCell(accounts, "MoneyType");
-    session.CompId = Cell(accounts, "CompId");
-    if (vantrel_->Settings.NetBank) {
-        session.BankType = IntegerCell(accounts, "BankType");
-        session.Url = Cell(accounts, "Url");
-    }
+    ReadAccountRow(accounts, vantrel_->Settings.NetBank, session);
     const std::string bank = session.BankID;
     updateSwitch(sw.DepositEnabled, "50005", bank);
     updateSwitch(sw.WithdrawEnabled, "50006", bank);
@@ -993,10 +951,13 @@ void TfrmVantrel::txtBankNo1ButtonClick(QLineEdit* field) {
     MemoryTable& accounts = SignedBankTable();
     static_cast<void>(accounts.setFilter(PageControl->currentIndex() == PageForex ? "BANKID=999" : "BANKID<>999"));
     const bool netBank = vantrel_ && vantrel_->Settings.NetBank;
-    TfrmBankList::Open(this, field, netBank);
+    TfrmBankList* picker = TfrmBankList::Prepare(this, accounts);
+    connect(picker, &TfrmBankList::accountChosen, this, &TfrmVantrel::BankChosen, Qt::UniqueConnection);
+    TfrmBankList::Run(picker, field, CustomerSession(), netBank);
 }
 
-void TfrmVantrel::BankChosen() {
+void TfrmVantrel::BankChosen(const TBankInfo& account) {
+    CustomerSession() = account;
     const auto& session = CustomerSession();
     auto& sw = Switches();
     const QString bankId = Q(session.BankID);

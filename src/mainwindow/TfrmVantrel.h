@@ -11,7 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "entry/TfrmNoneForm.h"
+#include "protocol/SessionTypes.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QAction;
 class QComboBox;
@@ -130,8 +131,8 @@ public:
 
     // ---- the account picker
     void txtBankNo1ButtonClick(QLineEdit* field);
-    // The window's reaction to a chosen account, by active page.
-    void BankChosen();
+    // The chosen account becomes the one in use; the window reacts by page.
+    void BankChosen(const TBankInfo& account);
 
     // Requests and formatters (null before FormShow and after FormClose).
     TQueryTransferMore* queryTransferMore() const { return queryTransferMore_.get(); }

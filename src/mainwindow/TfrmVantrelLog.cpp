@@ -5,6 +5,7 @@
 #include <QTextList>
 #include <QToolButton>
 
+#include "common/ErrorLog.h"
 #include "common/TextUtil.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/OnlineBankAddress.h"
@@ -156,7 +157,7 @@ QString TfrmVantrel::NetBankAddress() {
     if (!address.ok()) {
         // The customer gets the short notice; the reason goes to the error log.
         try {
-            WriteErrorLog(QStringLiteral("uVantrel -> NetBankAddress -> ") + QString::fromStdString(address.error()));
+            WriteErrorLog("uVantrel -> NetBankAddress -> " + address.error());
         } catch (const std::exception&) {
         }
         ShowMsg(QString::fromUtf8(kNetBankAddressError), MbOk, SystemPromptTitle());

@@ -13,7 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "entry/WaitCursorGuard.h"
+#include "widgets/WaitCursorGuard.h"
 #include "grid/DBGrid.h"
 #include "mainwindow/InputRules.h"
 #include "mainwindow/TfrmVantrel.h"

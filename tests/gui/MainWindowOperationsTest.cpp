@@ -82,11 +82,11 @@ class MainWindowOperationsTest : public MainWindowFixture {
     // Chooses the exchange account of 8001234 on page 5 as the picker does.
     void chooseExchangeAccount(TfrmVantrel& window) {
         window.PageControl->setCurrentIndex(PageForex);
-        auto& session = CustomerSession();
-        session.BankID = "999";
-        session.BankName = "外汇账户";
-        session.CustBankAcctNo = "6222020200198765432";
-        window.BankChosen();
+        TBankInfo account = CustomerSession();
+        account.BankID = "999";
+        account.BankName = "外汇账户";
+        account.CustBankAcctNo = "6222020200198765432";
+        window.BankChosen(account);
     }
 
 private slots:

@@ -22,7 +22,7 @@
 #include "ScriptedPrompts.h"
 #include "TestFolder.h"
 #include "common/TextCodec.h"
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
