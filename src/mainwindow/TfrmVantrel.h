@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "protocol/BankPolicy.h"
 #include "protocol/SessionTypes.h"
 #include "widgets/TfrmNoneForm.h"
 
@@ -46,21 +47,6 @@ class TQueryTransferMore;
 class TRedTabSet;
 class TVantrel;
 
-// Switches of the pages and directions. They outlive a window; every
-// FormShow starts them again from these values.
-struct VantrelSwitches {
-    bool AutoQuery = false;
-    bool DepositEnabled = false;
-    bool WithdrawEnabled = true;
-    bool SuperviseQueryEnabled = false;
-    bool CardQueryEnabled = false;
-    bool BuyForexEnabled = false;
-    bool SettleForexEnabled = false;
-    bool MarketQueryEnabled = false;
-    bool CommissionEnabled = false;
-};
-VantrelSwitches& Switches();
-
 // Page indexes of PageControl.
 enum VantrelPage : int {
     PageTransfer = 0,
@@ -87,7 +73,15 @@ public:
     // Frees the requests and formatters; runs once, when the window closes.
     void FormClose();
 
-    bool BankPasswordRequired(const QString& code, const QString& bankId);
+    // Runs the system parameter query and reads what it allows; a failed
+    // query leaves every switch at its default.
+    void LoadBankPolicy();
+    const BankPolicy& policy() const { return policy_; }
+    // The switches of the pages and directions for the account in use.
+    const BankOffer& offer() const { return offer_; }
+    // Bank.ini's AutoQueryFlag: the details follow every money move.
+    bool autoQuery() const { return autoQuery_; }
+    bool BankPasswordRequired(const QString& code, const QString& bankId) const;
 
     void PageControlChange();
     void RTBIOKindClick();
@@ -270,12 +264,14 @@ private:
     void startUpSteps();
     void attachCodeTables();
     void accountSteps();
-    void updateSwitch(bool& value, const char* code, const std::string& bankId);
     void applyDirectionRules();
     void applyTransferPasswordPanel(const QString& bankId);
     void applyForexPasswordPanel(const QString& bankId);
 
     QString tradeId_;
+    bool autoQuery_ = false;
+    BankPolicy policy_;
+    BankOffer offer_;
     bool formShown_ = false;
     bool released_ = false;
     bool forwardingKey_ = false;

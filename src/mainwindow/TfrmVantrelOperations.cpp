@@ -118,7 +118,7 @@ void TfrmVantrel::btnOk1Click() {
     const uint8_t direction = txtIO1->currentIndex() == 1 ? 1 : 0;
     const std::string moneyPwd = bankMode ? session.MoneyPwd : Password(txtMoneyPass1);
     QString commission;
-    if (Switches().CommissionEnabled) {
+    if (offer_.Commission) {
         auto& request = *queryIOCommValue_;
         request.BankCode = session.BankID;
         request.CustTradeID = Text(txtTradeNo1);
@@ -138,7 +138,7 @@ void TfrmVantrel::btnOk1Click() {
     summary += Lbl(lblBankName1) + " : " + txtBankName1->text() + kSummaryLineEnd;
     summary += Lbl(lblTradeNo1) + " : " + txtTradeNo1->text() + kSummaryLineEnd;
     summary += Lbl(lblMoney1) + " : " + txtMoney1->text();
-    if (Switches().CommissionEnabled)
+    if (offer_.Commission)
         summary += kSummaryLineEnd + QString::fromStdString(queryIOCommValue_->OperationName) + " : " + commission;
     if (ShowMsg(summary, MbYesNo, SystemPromptTitle()) != IdYes) return;
 
@@ -155,7 +155,7 @@ void TfrmVantrel::btnOk1Click() {
     transfer.Direction = direction;
     const bool done = execute(transfer);
     const bool lost = !done && transfer.AnswerLost;
-    const bool query = (done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("划转")));
+    const bool query = (done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("划转")));
     if (query) {
         auto& details = *queryTransferMore_;
         details.BankCode = Text(txtBankID1);
@@ -297,7 +297,7 @@ void TfrmVantrel::btnOk6Click() {
     exchange.Direction = txtRate6->currentIndex() == 1 ? 1 : 0;
     const bool done = execute(exchange);
     const bool lost = !done && exchange.AnswerLost;
-    if ((done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
+    if ((done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
         if (listExchangeRecords(moneyPwd)) showResult(DBRateMoreGrid, *queryRateMore_);
     clearPage(PageForex);
 }

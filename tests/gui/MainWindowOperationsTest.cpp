@@ -275,7 +275,7 @@ private slots:
         setParam("003", "IFRATE", "0");
         auto window = openWindow("8001235");
         QVERIFY(window);
-        QVERIFY(Switches().CommissionEnabled);
+        QVERIFY(window->offer().Commission);
         fillDeposit(*window, "1000");
         user->answers = {IdNo};
         window->btnOk1Click();
