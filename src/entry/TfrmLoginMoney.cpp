@@ -22,8 +22,7 @@
 #include "common/Profile.h"
 #include "common/TextUtil.h"
 #include "entry/MainWindowLauncher.h"
-#include "widgets/WaitCursorGuard.h"
-#include "protocol/ProcessState.h"
+#include "protocol/Session.h"
 #include "protocol/TBankLogin.h"
 #include "servers/HostCheckAdapter.h"
 #include "servers/ServerList.h"
@@ -31,6 +30,7 @@
 #include "servers/TfrmConfigSet.h"
 #include "widgets/PasswordEcho.h"
 #include "widgets/TfFormSK.h"
+#include "widgets/WaitCursorGuard.h"
 
 namespace vantrel {
 namespace {
@@ -73,7 +73,7 @@ void NoInputMethod(QLineEdit* edit) {
 
 }  // namespace
 
-TfrmLoginMoney::TfrmLoginMoney(QWidget* parent) : TfrmNoneForm(parent, true) {
+TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm(parent, true), session_(session) {
     setObjectName("frmLoginMoney");
     setWindowTitle(QStringLiteral("银行转账登录"));
     SetDesignSize(342, 206);
@@ -402,12 +402,12 @@ void TfrmLoginMoney::LoginSteps(const QString& tradeId, const QString& password)
         return;
     }
 
-    if (login_->ResultTable.recordCount() > 0) SignedBankTable().copyFrom(login_->ResultTable);
-    CustomerSession().MoneyPwd = password.toStdString();
+    if (login_->ResultTable.recordCount() > 0) session_.SignedBankTable.copyFrom(login_->ResultTable);
+    session_.CustomerSession.MoneyPwd = password.toStdString();
     hide();
     accept();
     loggingIn_ = false;
-    LaunchMainWindow(tradeId);
+    LaunchMainWindow(session_, tradeId);
 }
 
 void TfrmLoginMoney::LogBlockMessage(const QString& block, int) {

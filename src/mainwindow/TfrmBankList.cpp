@@ -13,9 +13,9 @@
 
 #include <algorithm>
 
+#include "common/MemoryTable.h"
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
-#include "common/MemoryTable.h"
 #include "protocol/AccountRow.h"
 
 namespace vantrel {

@@ -36,8 +36,8 @@
 #include "mainwindow/TfrmBankList.h"
 #include "protocol/AccountRow.h"
 #include "protocol/FunctionCodes.h"
-#include "protocol/ProcessState.h"
 #include "protocol/QueryRequests.h"
+#include "protocol/Session.h"
 #include "protocol/TBuyBalanceRate.h"
 #include "protocol/TQueryIOCommValue.h"
 #include "protocol/TQuerySysParam.h"
@@ -153,7 +153,7 @@ void FocusIfPossible(QWidget* widget) {
 
 }  // namespace
 
-TfrmVantrel::TfrmVantrel(QWidget* parent) : TfrmNoneForm(parent) {
+TfrmVantrel::TfrmVantrel(Session& session, QWidget* parent) : TfrmNoneForm(parent), session_(session) {
     setObjectName(QStringLiteral("frmVantrel"));
     setWindowTitle(QStringLiteral("客户端出入金"));
     SetDesignSize(782, 511);
@@ -633,7 +633,7 @@ void TfrmVantrel::startUpSteps() {
     PageControl->setTabVisible(PageForex, offer_.BuyForex || offer_.SettleForex);
 
     // 14, 15
-    MemoryTable& accounts = SignedBankTable();
+    MemoryTable& accounts = session_.SignedBankTable;
     // A table without columns was never filled by a login: "not open".
     if (accounts.fieldCount() > 0) {
         static_cast<void>(accounts.setFilter("BANKID<>999"));
@@ -681,8 +681,8 @@ void TfrmVantrel::attachCodeTables() {
 }
 
 void TfrmVantrel::accountSteps() {
-    MemoryTable& accounts = SignedBankTable();
-    auto& session = CustomerSession();
+    MemoryTable& accounts = session_.SignedBankTable;
+    auto& session = session_.CustomerSession;
     if (accounts.recordCount() == 0) {
         for (int page : {PageTransfer, PageDetails, PageSupervise, PageCard, PageMarket})
             PageControl->setTabVisible(page, false);
@@ -934,17 +934,17 @@ void TfrmVantrel::keyPressEvent(QKeyEvent* event) {
 // ---------------------------------------------------------------- the picker
 
 void TfrmVantrel::txtBankNo1ButtonClick(QLineEdit* field) {
-    MemoryTable& accounts = SignedBankTable();
+    MemoryTable& accounts = session_.SignedBankTable;
     static_cast<void>(accounts.setFilter(PageControl->currentIndex() == PageForex ? "BANKID=999" : "BANKID<>999"));
     const bool netBank = vantrel_ && vantrel_->Settings.NetBank;
     TfrmBankList* picker = TfrmBankList::Prepare(this, accounts);
     connect(picker, &TfrmBankList::accountChosen, this, &TfrmVantrel::BankChosen, Qt::UniqueConnection);
-    TfrmBankList::Run(picker, field, CustomerSession(), netBank);
+    TfrmBankList::Run(picker, field, session_.CustomerSession, netBank);
 }
 
 void TfrmVantrel::BankChosen(const TBankInfo& account) {
-    CustomerSession() = account;
-    const auto& session = CustomerSession();
+    session_.CustomerSession = account;
+    const auto& session = session_.CustomerSession;
     const QString bankId = Q(session.BankID);
     const QString display = QStringLiteral("%1(%2)").arg(Q(session.BankName), bankId);
     const std::string bank = session.BankID;
@@ -1039,8 +1039,8 @@ void TfrmVantrel::FormClose() {
     querySysParam_.reset();
 }
 
-void RunMainWindow(const QString& tradeId) {
-    auto form = CreateForm<TfrmVantrel>();
+void RunMainWindow(Session& session, const QString& tradeId) {
+    auto form = CreateForm<TfrmVantrel>(session);
     form->SetTradeID(tradeId);
     form->exec();
 }

@@ -31,6 +31,7 @@ class QToolButton;
 
 namespace vantrel {
 
+struct Session;
 class DBGrid;
 class TBankTransfer;
 class TBuyBalanceRate;
@@ -62,7 +63,9 @@ enum VantrelPage : int {
 class TfrmVantrel : public TfrmNoneForm {
     Q_OBJECT
 public:
-    explicit TfrmVantrel(QWidget* parent = nullptr);
+    // Works on the accounts and the account in use of `session`, which
+    // outlives the window.
+    explicit TfrmVantrel(Session& session, QWidget* parent = nullptr);
     ~TfrmVantrel() override;
 
     void SetTradeID(const QString& tradeId);
@@ -268,6 +271,7 @@ private:
     void applyTransferPasswordPanel(const QString& bankId);
     void applyForexPasswordPanel(const QString& bankId);
 
+    Session& session_;
     QString tradeId_;
     bool autoQuery_ = false;
     BankPolicy policy_;
@@ -291,8 +295,8 @@ private:
     std::array<std::unique_ptr<TFormatDBGrid>, 5> formatters_;
 };
 
-// The login's launcher: builds the window, hands it the trade number and
-// shows it modally.
-void RunMainWindow(const QString& tradeId);
+// The login's launcher: builds the window over the login's session, hands it
+// the trade number and shows it modally.
+void RunMainWindow(Session& session, const QString& tradeId);
 
 }  // namespace vantrel

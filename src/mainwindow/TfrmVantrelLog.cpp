@@ -9,8 +9,8 @@
 #include "common/TextUtil.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/OnlineBankAddress.h"
-#include "protocol/ProcessState.h"
 #include "protocol/QueryRequests.h"
+#include "protocol/Session.h"
 #include "widgets/RtfWriter.h"
 
 namespace vantrel {
@@ -142,7 +142,7 @@ void TfrmVantrel::btnLogSaveClick(QToolButton* button) {
 
 QString TfrmVantrel::NetBankAddress() {
     if (!queryOrderID_) return {};
-    const auto& session = CustomerSession();
+    const auto& session = session_.CustomerSession;
     auto& request = *queryOrderID_;
     request.CustTradeID = tradeId_.toStdString();
     request.BankCode = session.BankID;

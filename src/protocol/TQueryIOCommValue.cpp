@@ -1,7 +1,7 @@
 #include "protocol/TQueryIOCommValue.h"
 
-#include "common/SafeFormat.h"
 #include "common/FieldValue.h"
+#include "common/SafeFormat.h"
 #include "common/TextUtil.h"
 #include "protocol/FunctionCodes.h"
 

@@ -17,8 +17,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "widgets/WindowLogSink.h"
 #include "widgets/UserPrompts.h"
+#include "widgets/WindowLogSink.h"
 
 class QComboBox;
 class QFrame;

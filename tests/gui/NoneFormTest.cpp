@@ -8,8 +8,8 @@
 
 #include "TestFolder.h"
 #include "common/TextCodec.h"
-#include "widgets/TfrmNoneForm.h"
 #include "widgets/TRedTabSet.h"
+#include "widgets/TfrmNoneForm.h"
 
 using namespace vantrel;
 
