@@ -69,7 +69,7 @@ qt_headers=/usr/include/x86_64-linux-gnu/qt6
 if [ -f "$win32/bin/vantrel.dll" ] && [ -f "$win64/bin/vantrel.dll" ]; then
     echo "Win32 branches of the window code: built with Qt for Windows"
 elif [ -d "$qt_headers/QtWidgets" ]; then
-    for source in src/entry/OwnerWindow.cpp src/entry/QtTranslation.cpp src/widgets/UserPrompts.cpp \
+    for source in src/widgets/OwnerWindow.cpp src/entry/QtTranslation.cpp src/widgets/UserPrompts.cpp \
                   src/widgets/TfFormSK.cpp src/entry/Exports.cpp tools/host/main.cpp; do
         for compiler in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix; do
             "$compiler" -std=c++20 -fsyntax-only -Wall -Wextra -Werror -Wno-attributes \

@@ -31,6 +31,11 @@ std::optional<std::vector<std::string>> SectionValues(std::string_view section, 
     return profile.sectionValues(section);
 }
 
+std::string CaptionFor(std::string_view name, std::string_view def) {
+    if (name.empty()) return std::string(def);
+    return IniReadString("LabelCaption", name, def);
+}
+
 void LoadSectionValues(std::string_view section, std::vector<std::string>& list) {
     auto profile = LoadBankIni();
     if (profile.fileExists()) list = profile.sectionValues(section);

@@ -18,6 +18,9 @@ bool IniReadBool(std::string_view section, std::string_view key, bool def);
 // Profile::sectionValues); none when that file does not exist.
 std::optional<std::vector<std::string>> SectionValues(std::string_view section, std::string_view fileName);
 
+// [LabelCaption] name=..., or `def`; `def` for an empty name.
+std::string CaptionFor(std::string_view name, std::string_view def);
+
 // When Bank.ini exists, replaces the list's content with the section's
 // values; otherwise leaves the list as it is.
 void LoadSectionValues(std::string_view section, std::vector<std::string>& list);

@@ -17,11 +17,11 @@
 #include "common/ErrorLog.h"
 #include "common/TextCodec.h"
 #include "entry/MainWindowLauncher.h"
-#include "entry/OwnerWindow.h"
 #include "entry/QtTranslation.h"
 #include "entry/TfrmLoginMoney.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
+#include "widgets/OwnerWindow.h"
 
 namespace vantrel {
 namespace {
@@ -137,7 +137,7 @@ void RunLoginSequence(uintptr_t hostWindow, const char* host, int32_t port, cons
         }
 
         ScopedOwnerWindow owner(hostWindow);
-        auto dialog = CreateForm<TfrmLoginMoney>();
+        auto dialog = CreateForm<TfrmLoginMoney>(Process());
         dialog->txtUser->setText(tradeText);
         if (serverChoice) {
             dialog->UseServerChoice();

@@ -9,12 +9,15 @@
 
 namespace vantrel {
 
-// Creates the main window, hands it the trade number (SetTradeID), shows it
-// modally and frees it. May throw when the window cannot be built.
-using MainWindowLauncher = std::function<void(const QString& tradeId)>;
+struct Session;
+
+// Creates the main window over the login's session, hands it the trade number
+// (SetTradeID), shows it modally and frees it. May throw when the window
+// cannot be built.
+using MainWindowLauncher = std::function<void(Session& session, const QString& tradeId)>;
 
 // Installs the process-wide launcher; an empty one restores the default.
 void SetMainWindowLauncher(MainWindowLauncher launcher);
-void LaunchMainWindow(const QString& tradeId);
+void LaunchMainWindow(Session& session, const QString& tradeId);
 
 }  // namespace vantrel

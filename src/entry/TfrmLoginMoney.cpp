@@ -17,11 +17,12 @@
 #include <QtDebug>
 
 #include "common/AppPaths.h"
+#include "common/BankIni.h"
+#include "common/ErrorLog.h"
 #include "common/Profile.h"
 #include "common/TextUtil.h"
 #include "entry/MainWindowLauncher.h"
-#include "entry/WaitCursorGuard.h"
-#include "protocol/ProcessState.h"
+#include "protocol/Session.h"
 #include "protocol/TBankLogin.h"
 #include "servers/HostCheckAdapter.h"
 #include "servers/ServerList.h"
@@ -29,6 +30,7 @@
 #include "servers/TfrmConfigSet.h"
 #include "widgets/PasswordEcho.h"
 #include "widgets/TfFormSK.h"
+#include "widgets/WaitCursorGuard.h"
 
 namespace vantrel {
 namespace {
@@ -71,7 +73,7 @@ void NoInputMethod(QLineEdit* edit) {
 
 }  // namespace
 
-TfrmLoginMoney::TfrmLoginMoney(QWidget* parent) : TfrmNoneForm(parent, true) {
+TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm(parent, true), session_(session) {
     setObjectName("frmLoginMoney");
     setWindowTitle(QStringLiteral("银行转账登录"));
     SetDesignSize(342, 206);
@@ -348,7 +350,7 @@ void TfrmLoginMoney::btnOkClick() {
         const QString line = QStringLiteral("uMoneyLogin ->  btnOkClick -> ") + QString::fromUtf8(failure.what());
         // Nothing reaches the user; and nothing may leave a Qt event handler.
         try {
-            WriteErrorLog(line);
+            WriteErrorLog(line.toStdString());
         } catch (const std::exception& logFailure) {
             qWarning("%s (error log not written: %s)", qUtf8Printable(line), logFailure.what());
         }
@@ -374,9 +376,9 @@ void TfrmLoginMoney::ChooseServer() {
         const int index = txtHost->currentIndex();
         int number = serverNumbers_.empty() ? 1 : serverNumbers_.front();
         if (index >= 0 && index < static_cast<int>(serverNumbers_.size())) number = serverNumbers_[index];
-        const QString section = QString::fromStdString(ServerSection(ServerSectionHead, number));
-        login_->Settings.Host = IniReadString(section, QStringLiteral("ServerIP"), QStringLiteral("127.0.0.1")).toStdString();
-        login_->Settings.Port = IniReadInteger(section, QStringLiteral("Port"), 0);
+        const std::string section = ServerSection(ServerSectionHead, number);
+        login_->Settings.Host = IniReadString(section, "ServerIP", "127.0.0.1");
+        login_->Settings.Port = IniReadInteger(section, "Port", 0);
         return;
     }
     login_->Settings.Host = FixedHost;
@@ -400,12 +402,12 @@ void TfrmLoginMoney::LoginSteps(const QString& tradeId, const QString& password)
         return;
     }
 
-    if (login_->ResultTable.recordCount() > 0) SignedBankTable().copyFrom(login_->ResultTable);
-    CustomerSession().MoneyPwd = password.toStdString();
+    if (login_->ResultTable.recordCount() > 0) session_.SignedBankTable.copyFrom(login_->ResultTable);
+    session_.CustomerSession.MoneyPwd = password.toStdString();
     hide();
     accept();
     loggingIn_ = false;
-    LaunchMainWindow(tradeId);
+    LaunchMainWindow(session_, tradeId);
 }
 
 void TfrmLoginMoney::LogBlockMessage(const QString& block, int) {

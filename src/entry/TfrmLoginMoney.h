@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QCheckBox;
 class QComboBox;
@@ -28,6 +28,7 @@ class QToolButton;
 
 namespace vantrel {
 
+struct Session;
 class HostCheckAdapter;
 class TBankLogin;
 class THostRespondCheck;
@@ -35,8 +36,9 @@ class THostRespondCheck;
 class TfrmLoginMoney : public TfrmNoneForm {
     Q_OBJECT
 public:
-    // Throws when the login request cannot be built (logs folder not writable).
-    explicit TfrmLoginMoney(QWidget* parent = nullptr);
+    // Logs into `session`, which outlives the dialog. Throws when the login
+    // request cannot be built (logs folder not writable).
+    explicit TfrmLoginMoney(Session& session, QWidget* parent = nullptr);
     ~TfrmLoginMoney() override;
 
     // Selects the server-choice path: btnSet becomes visible.
@@ -107,6 +109,7 @@ private:
     void ChooseServer();
     void LoginSteps(const QString& tradeId, const QString& password);
 
+    Session& session_;
     std::unique_ptr<TBankLogin> login_;
     std::unique_ptr<HostCheckAdapter> adapter_;
     // After the adapter: destroyed first, so its workers stop calling it.

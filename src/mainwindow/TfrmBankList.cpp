@@ -13,10 +13,10 @@
 
 #include <algorithm>
 
+#include "common/MemoryTable.h"
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
-#include "mainwindow/TfrmVantrel.h"
-#include "protocol/ProcessState.h"
+#include "protocol/AccountRow.h"
 
 namespace vantrel {
 namespace {
@@ -46,6 +46,13 @@ GridColumn Column(const char* field, const char* title, int width, bool centred)
 
 }  // namespace
 
+void CopyAccountRow(const MemoryTable& table, bool netBank, TBankInfo& account) {
+    try {
+        ReadAccountRow(table, netBank, account);
+    } catch (const std::exception&) {
+    }
+}
+
 int AccountNumberWidth(const QFontMetrics& metrics) {
     constexpr int digits = 19;
     int widest = 0;
@@ -73,7 +80,7 @@ QRect PickerGeometry(const QPoint& control, int controlHeight, const QSize& pick
     return {x, y, width, height};
 }
 
-TfrmBankList::TfrmBankList(QWidget* parent) : QDialog(parent) {
+TfrmBankList::TfrmBankList(MemoryTable& accounts, QWidget* parent) : QDialog(parent), accounts_(accounts) {
     setObjectName(QStringLiteral("frmBankList"));
     setWindowTitle(QStringLiteral("银行列表"));
     // A drop-down: no border, on top, and closed by a click anywhere outside.
@@ -128,7 +135,7 @@ TfrmBankList::TfrmBankList(QWidget* parent) : QDialog(parent) {
         formatter_ = std::move(created).value();
         formatter_->ApplyGridStyle(Grid);
     }
-    Grid->setTable(&SignedBankTable());
+    Grid->setTable(&accounts_);
 }
 
 TfrmBankList::~TfrmBankList() {
@@ -150,17 +157,19 @@ QRect TfrmBankList::WorkArea() {
     return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-void TfrmBankList::Open(QWidget* mainWindow, QWidget* field, bool netBank) {
+TfrmBankList* TfrmBankList::Prepare(QWidget* owner, MemoryTable& accounts) {
     if (!openPicker) {
-        openPicker = new TfrmBankList(mainWindow);
+        openPicker = new TfrmBankList(accounts, owner);
         QCoreApplication::processEvents();
     }
-    TfrmBankList* picker = openPicker;
-    picker->NotifyWindow = mainWindow;
-    if (auto* main = qobject_cast<TfrmVantrel*>(mainWindow))
-        connect(picker, &TfrmBankList::accountChosen, main, &TfrmVantrel::BankChosen, Qt::UniqueConnection);
+    openPicker->NotifyWindow = owner;
+    return openPicker;
+}
+
+void TfrmBankList::Run(TfrmBankList* picker, QWidget* field, const TBankInfo& current, bool netBank) {
     picker->PlaceBelow(field);
     picker->NetBank = netBank;
+    picker->Chosen = current;
     picker->exec();
     // Each opening builds a fresh picker.
     if (openPicker == picker) openPicker = nullptr;
@@ -173,11 +182,10 @@ void TfrmBankList::PlaceBelow(QWidget* control) {
 }
 
 void TfrmBankList::DBGridDblClick() {
-    MemoryTable& accounts = SignedBankTable();
-    if (accounts.fieldCount() == 0 || accounts.recordCount() == 0) return;
-    CopyAccountRow(accounts, NetBank);
+    if (accounts_.fieldCount() == 0 || accounts_.recordCount() == 0) return;
+    CopyAccountRow(accounts_, NetBank, Chosen);
     close();
-    emit accountChosen();
+    emit accountChosen(Chosen);
 }
 
 bool TfrmBankList::eventFilter(QObject* watched, QEvent* event) {

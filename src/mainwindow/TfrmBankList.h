@@ -1,14 +1,15 @@
 #pragma once
 // The account picker: a small borderless list of the customer's signed
 // accounts dropped down under an account field of the main window. A
-// double-click makes the row the current account (CustomerSession) and tells
-// the main window through accountChosen().
+// double-click hands the row to whoever listens to accountChosen().
 #include <QDialog>
 #include <QPointer>
 #include <QRect>
 
 #include <memory>
 #include <optional>
+
+#include "protocol/SessionTypes.h"
 
 class QFontMetrics;
 class QFrame;
@@ -30,19 +31,23 @@ QRect PickerGeometry(const QPoint& control, int controlHeight, const QSize& pick
 // account fields and the picker's account column show it whole.
 int AccountNumberWidth(const QFontMetrics& metrics);
 
-// Copies the current row of `table` into CustomerSession; the first failure
-// ends the copy silently, what was copied stays.
-void CopyAccountRow(const MemoryTable& table, bool netBank);
+// Copies the current row of `table` over `account`; the first failure ends
+// the copy silently, what was copied stays.
+void CopyAccountRow(const MemoryTable& table, bool netBank, TBankInfo& account);
 
 class TfrmBankList : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmBankList(QWidget* parent = nullptr);
+    // Lists `accounts`, which must outlive the picker.
+    explicit TfrmBankList(MemoryTable& accounts, QWidget* parent = nullptr);
     ~TfrmBankList() override;
 
-    // Opens the one picker for `field` of `mainWindow` and runs it modally;
-    // the choice arrives at the main window's BankChosen.
-    static void Open(QWidget* mainWindow, QWidget* field, bool netBank);
+    // The one picker over `accounts`, made when none is open; the caller
+    // connects accountChosen() and then calls Run().
+    static TfrmBankList* Prepare(QWidget* owner, MemoryTable& accounts);
+    // Places the picker under `field`, runs it modally and frees it. A chosen
+    // row is copied over `current` (the account in use) and emitted.
+    static void Run(TfrmBankList* picker, QWidget* field, const TBankInfo& current, bool netBank);
     // The picker that is open, or nullptr.
     static TfrmBankList* Current();
     // Closes the open picker without a choice.
@@ -57,19 +62,21 @@ public:
 
     QWidget* NotifyWindow = nullptr;
     bool NetBank = false;
+    TBankInfo Chosen;
 
     QFrame* Panel5 = nullptr;
     QToolButton* btnClose = nullptr;
     DBGrid* Grid = nullptr;  // objectName "DBGrid"
 
 signals:
-    void accountChosen();
+    void accountChosen(const vantrel::TBankInfo& account);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    MemoryTable& accounts_;
     std::unique_ptr<TFormatDBGrid> formatter_;
 };
 

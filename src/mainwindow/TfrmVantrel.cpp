@@ -28,13 +28,16 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/BankIni.h"
 #include "common/TextUtil.h"
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
 #include "mainwindow/InputRules.h"
 #include "mainwindow/TfrmBankList.h"
-#include "protocol/ProcessState.h"
+#include "protocol/AccountRow.h"
+#include "protocol/FunctionCodes.h"
 #include "protocol/QueryRequests.h"
+#include "protocol/Session.h"
 #include "protocol/TBuyBalanceRate.h"
 #include "protocol/TQueryIOCommValue.h"
 #include "protocol/TQuerySysParam.h"
@@ -135,22 +138,6 @@ QWidget* MakePage(QTabWidget* pages, const char* name, const QString& caption) {
 
 const QStringList kMoneyKinds = {QStringLiteral("0.人民币"), QStringLiteral("1.美元"), QStringLiteral("2.港元")};
 
-// A cell of the current row; a missing column is an error of the caller's step.
-std::string Cell(const MemoryTable& table, std::string_view field) {
-    const int column = table.fieldIndex(field);
-    if (column < 0) throw std::runtime_error("no column " + std::string(field));
-    return table.fieldText(column);
-}
-
-int IntegerCell(const MemoryTable& table, std::string_view field) {
-    const std::string text = Trim(Cell(table, field));
-    if (text.empty()) return 0;
-    std::size_t used = 0;
-    const int value = std::stoi(text, &used);
-    if (used != text.size()) throw std::invalid_argument("not a number: " + text);
-    return value;
-}
-
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // An account number longer than its field shows its first digits, not its last.
@@ -166,30 +153,7 @@ void FocusIfPossible(QWidget* widget) {
 
 }  // namespace
 
-VantrelSwitches& Switches() {
-    static VantrelSwitches switches;
-    return switches;
-}
-
-// Copies the current row of a table into the session; the first failure
-// ends the copy, what was copied stays.
-void CopyAccountRow(const MemoryTable& table, bool netBank) {
-    auto& session = CustomerSession();
-    try {
-        session.BankID = Cell(table, "BankID");
-        session.BankName = Cell(table, "BankName");
-        session.CustBankAcctNo = Cell(table, "CustBankAcctNo");
-        session.MoneyType = IntegerCell(table, "MoneyType");
-        session.CompId = Cell(table, "CompId");
-        if (netBank) {
-            session.BankType = IntegerCell(table, "BankType");
-            session.Url = Cell(table, "Url");
-        }
-    } catch (const std::exception&) {
-    }
-}
-
-TfrmVantrel::TfrmVantrel(QWidget* parent) : TfrmNoneForm(parent) {
+TfrmVantrel::TfrmVantrel(Session& session, QWidget* parent) : TfrmNoneForm(parent), session_(session) {
     setObjectName(QStringLiteral("frmVantrel"));
     setWindowTitle(QStringLiteral("客户端出入金"));
     SetDesignSize(782, 511);
@@ -587,13 +551,12 @@ void TfrmVantrel::FormShow() {
 }
 
 void TfrmVantrel::startUpSteps() {
-    auto& sw = Switches();
-    // A new window must not inherit the last customer's switches.
-    sw = VantrelSwitches{};
+    policy_ = BankPolicy();
+    offer_ = BankOffer();
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 
     // 1
-    sw.AutoQuery = IniReadBool(QStringLiteral("system"), QStringLiteral("AutoQueryFlag"), false);
+    autoQuery_ = IniReadBool("system", "AutoQueryFlag", false);
 
     // 2
     queryTransferMore_ = std::make_unique<TQueryTransferMore>();
@@ -613,12 +576,8 @@ void TfrmVantrel::startUpSteps() {
              queryIOCommValue_.get(), queryMarketMoney_.get(), querySysParam_.get()})
         request->OwnerWindow = logSink();
 
-    // 3: the outcome is not examined; a failed fetch leaves an empty table.
-    querySysParam_->LogEvents = false;
-    querySysParam_->CustTradeID = tradeId_.toStdString();
-    querySysParam_->Settings.CustTradeID = tradeId_.toStdString();
-    querySysParam_->SubCode = "0";
-    querySysParam_->Execute();
+    // 3
+    LoadBankPolicy();
 
     // 4
     DBGrid* grids[] = {DBMoreGrid, DBMoneyGrid, DBCardMoneyGrid, DBRateMoreGrid, DBMarketGrid};
@@ -638,9 +597,10 @@ void TfrmVantrel::startUpSteps() {
     // 6: the grids share the result area's layout; only the visible one takes room.
 
     // 7
-    const auto captions = SectionValues(QStringLiteral("MoneyMGKind"), QStringLiteral("Bank.ini"));
-    if (captions && captions->size() == PageControl->count())
-        for (int page = 0; page < PageControl->count(); ++page) PageControl->setTabText(page, captions->at(page));
+    const auto captions = SectionValues("MoneyMGKind", "Bank.ini");
+    if (captions && captions->size() == static_cast<std::size_t>(PageControl->count()))
+        for (int page = 0; page < PageControl->count(); ++page)
+            PageControl->setTabText(page, Q(captions->at(static_cast<std::size_t>(page))));
 
     // 8
     PageControl->setCurrentIndex(PageTransfer);
@@ -649,7 +609,7 @@ void TfrmVantrel::startUpSteps() {
     for (QComboBox* combo : {txtIO1, txtMonMB1, txtMoneyType1, txtRate6}) LoadComboItems(objectName(), combo);
 
     // 10
-    lblIOKind1->setText(CaptionFor(QStringLiteral("lblIOKind1"), QStringLiteral("入金/出金")));
+    lblIOKind1->setText(Q(CaptionFor("lblIOKind1", "入金/出金")));
 
     // 11
     if (txtIO1->count() > 1) txtIO1->setCurrentIndex(1);
@@ -669,12 +629,11 @@ void TfrmVantrel::startUpSteps() {
     formatters_[4]->ResizeSpaceCol();
 
     // 13
-    updateSwitch(sw.BuyForexEnabled, "90008", "999");
-    updateSwitch(sw.SettleForexEnabled, "90009", "999");
-    PageControl->setTabVisible(PageForex, sw.BuyForexEnabled || sw.SettleForexEnabled);
+    policy_.UpdateForex(offer_, kExchangeBankId);
+    PageControl->setTabVisible(PageForex, offer_.BuyForex || offer_.SettleForex);
 
     // 14, 15
-    MemoryTable& accounts = SignedBankTable();
+    MemoryTable& accounts = session_.SignedBankTable;
     // A table without columns was never filled by a login: "not open".
     if (accounts.fieldCount() > 0) {
         static_cast<void>(accounts.setFilter("BANKID<>999"));
@@ -689,13 +648,20 @@ void TfrmVantrel::startUpSteps() {
     if (RTBIOKind->count() > 0 && RTBIOKind->tabIndex() != 0) RTBIOKind->setTabIndex(0);
 }
 
+void TfrmVantrel::LoadBankPolicy() {
+    // The outcome is not examined; a failed fetch leaves an empty table.
+    querySysParam_->LogEvents = false;
+    querySysParam_->CustTradeID = tradeId_.toStdString();
+    querySysParam_->Settings.CustTradeID = tradeId_.toStdString();
+    querySysParam_->SubCode = "0";
+    querySysParam_->Execute();
+    policy_ = BankPolicy(querySysParam_->ResultTable);
+}
+
 void TfrmVantrel::attachCodeTables() {
     // One list of code tables serves the window and the command-line export.
     const auto list = [](const std::string& section) {
-        std::vector<std::string> values;
-        if (auto found = SectionValues(QString::fromStdString(section), QStringLiteral("Bank.ini")))
-            for (const auto& value : *found) values.push_back(value.toStdString());
-        return values;
+        return SectionValues(section, "Bank.ini").value_or(std::vector<std::string>{});
     };
     for (const auto& table : ResultGridCodeTables()) {
         auto* grid = findChild<DBGrid*>(QString::fromStdString(table.grid));
@@ -715,9 +681,8 @@ void TfrmVantrel::attachCodeTables() {
 }
 
 void TfrmVantrel::accountSteps() {
-    auto& sw = Switches();
-    MemoryTable& accounts = SignedBankTable();
-    auto& session = CustomerSession();
+    MemoryTable& accounts = session_.SignedBankTable;
+    auto& session = session_.CustomerSession;
     if (accounts.recordCount() == 0) {
         for (int page : {PageTransfer, PageDetails, PageSupervise, PageCard, PageMarket})
             PageControl->setTabVisible(page, false);
@@ -725,27 +690,16 @@ void TfrmVantrel::accountSteps() {
         return;
     }
     accounts.first();
-    session.BankID = Cell(accounts, "BankID");
-    session.BankName = Cell(accounts, "BankName");
-    session.CustBankAcctNo = Cell(accounts, "CustBankAcctNo");
-    session.MoneyType = IntegerCell(accounts, "MoneyType");
-    session.CompId = Cell(accounts, "CompId");
-    if (vantrel_->Settings.NetBank) {
-        session.BankType = IntegerCell(accounts, "BankType");
-        session.Url = Cell(accounts, "Url");
-    }
+    ReadAccountRow(accounts, vantrel_->Settings.NetBank, session);
     const std::string bank = session.BankID;
-    updateSwitch(sw.DepositEnabled, "50005", bank);
-    updateSwitch(sw.WithdrawEnabled, "50006", bank);
-    updateSwitch(sw.CommissionEnabled, "IFRATE", bank);
+    policy_.UpdateTransfer(offer_, bank);
+    // With several accounts the query pages wait for the customer's choice.
     if (accounts.recordCount() > 1) return;
 
-    updateSwitch(sw.SuperviseQueryEnabled, "50015", bank);
-    updateSwitch(sw.CardQueryEnabled, "50017", bank);
-    updateSwitch(sw.MarketQueryEnabled, "90011", bank);
-    PageControl->setTabVisible(PageSupervise, sw.SuperviseQueryEnabled);
-    PageControl->setTabVisible(PageCard, sw.CardQueryEnabled);
-    PageControl->setTabVisible(PageMarket, sw.MarketQueryEnabled);
+    policy_.UpdateQueries(offer_, bank);
+    PageControl->setTabVisible(PageSupervise, offer_.SupervisedBalance);
+    PageControl->setTabVisible(PageCard, offer_.CardBalance);
+    PageControl->setTabVisible(PageMarket, offer_.MarketFunds);
     btnHttp->setVisible(session.BankType != 0);
     for (QLineEdit* edit : {txtBankID1, txtBankID2, txtBankID3, txtBankID5}) edit->setText(Q(session.BankID));
     for (QLineEdit* edit : {txtBankNo1, txtBankNo2, txtBankNo3, txtBankNo5}) ShowFromStart(edit, Q(session.CustBankAcctNo));
@@ -753,50 +707,40 @@ void TfrmVantrel::accountSteps() {
     applyDirectionRules();
     const QString bankId = Q(bank);
     applyTransferPasswordPanel(bankId);
-    PanBankPwdMask4->setVisible(BankPasswordRequired(QStringLiteral("50015"), bankId));
-    PanBankPwdMask5->setVisible(BankPasswordRequired(QStringLiteral("50017"), bankId));
+    PanBankPwdMask4->setVisible(policy_.BankPasswordRequired(ParamCode::SupervisedBalance, bank));
+    PanBankPwdMask5->setVisible(policy_.BankPasswordRequired(ParamCode::CardBalance, bank));
     applyForexPasswordPanel(bankId);
     PageControl->setCurrentIndex(PageTransfer);
 }
 
-void TfrmVantrel::updateSwitch(bool& value, const char* code, const std::string& bankId) {
-    bool isZero = value;
-    querySysParam_->ParamSwitch(code, bankId, isZero);
-    value = isZero;
-}
-
 void TfrmVantrel::applyDirectionRules() {
-    const auto& sw = Switches();
-    txtIO1->setEnabled(sw.DepositEnabled && sw.WithdrawEnabled);
-    btnOk1->setEnabled(sw.DepositEnabled || sw.WithdrawEnabled);
-    if (!txtIO1->isEnabled()) {
-        if (sw.WithdrawEnabled)
-            txtIO1->setCurrentIndex(0);
-        else if (sw.DepositEnabled)
-            txtIO1->setCurrentIndex(1);
-        else
-            txtIO1->setCurrentIndex(-1);
-    }
+    // txtIO1: 0 withdraws, 1 deposits.
+    const OnlyDirection directions = DirectionsOf(offer_.Withdraw, offer_.Deposit);
+    txtIO1->setEnabled(directions == OnlyDirection::Both);
+    btnOk1->setEnabled(directions != OnlyDirection::Neither);
+    if (directions == OnlyDirection::First)
+        txtIO1->setCurrentIndex(0);
+    else if (directions == OnlyDirection::Second)
+        txtIO1->setCurrentIndex(1);
+    else if (directions == OnlyDirection::Neither)
+        txtIO1->setCurrentIndex(-1);
 }
 
 void TfrmVantrel::applyTransferPasswordPanel(const QString& bankId) {
-    if (txtIO1->currentIndex() == 0)
-        PanBankPwdMask1->setVisible(BankPasswordRequired(QStringLiteral("50006"), bankId));
-    else if (txtIO1->currentIndex() == 1)
-        PanBankPwdMask1->setVisible(BankPasswordRequired(QStringLiteral("50005"), bankId));
+    const int direction = txtIO1->currentIndex();
+    if (direction == 0 || direction == 1)
+        PanBankPwdMask1->setVisible(policy_.TransferNeedsBankPassword(direction == 1, bankId.toStdString()));
 }
 
 void TfrmVantrel::applyForexPasswordPanel(const QString& bankId) {
-    if (txtRate6->currentIndex() == 0)
-        PanBankPwdMask6->setVisible(BankPasswordRequired(QStringLiteral("90008"), bankId));
-    else if (txtRate6->currentIndex() == 1)
-        PanBankPwdMask6->setVisible(BankPasswordRequired(QStringLiteral("90009"), bankId));
+    // txtRate6: 0 buys, 1 settles.
+    const int direction = txtRate6->currentIndex();
+    if (direction == 0 || direction == 1)
+        PanBankPwdMask6->setVisible(policy_.ForexNeedsBankPassword(direction == 0, bankId.toStdString()));
 }
 
-bool TfrmVantrel::BankPasswordRequired(const QString& code, const QString& bankId) {
-    if (!querySysParam_ || code.isEmpty()) return false;
-    const std::string listed = querySysParam_->FindParam("PASSWORD", bankId.toStdString());
-    return listed.find(code.toStdString()) != std::string::npos;
+bool TfrmVantrel::BankPasswordRequired(const QString& code, const QString& bankId) const {
+    return policy_.BankPasswordRequired(code.toStdString(), bankId.toStdString());
 }
 
 // ---------------------------------------------------------------- result area
@@ -990,15 +934,17 @@ void TfrmVantrel::keyPressEvent(QKeyEvent* event) {
 // ---------------------------------------------------------------- the picker
 
 void TfrmVantrel::txtBankNo1ButtonClick(QLineEdit* field) {
-    MemoryTable& accounts = SignedBankTable();
+    MemoryTable& accounts = session_.SignedBankTable;
     static_cast<void>(accounts.setFilter(PageControl->currentIndex() == PageForex ? "BANKID=999" : "BANKID<>999"));
     const bool netBank = vantrel_ && vantrel_->Settings.NetBank;
-    TfrmBankList::Open(this, field, netBank);
+    TfrmBankList* picker = TfrmBankList::Prepare(this, accounts);
+    connect(picker, &TfrmBankList::accountChosen, this, &TfrmVantrel::BankChosen, Qt::UniqueConnection);
+    TfrmBankList::Run(picker, field, session_.CustomerSession, netBank);
 }
 
-void TfrmVantrel::BankChosen() {
-    const auto& session = CustomerSession();
-    auto& sw = Switches();
+void TfrmVantrel::BankChosen(const TBankInfo& account) {
+    session_.CustomerSession = account;
+    const auto& session = session_.CustomerSession;
     const QString bankId = Q(session.BankID);
     const QString display = QStringLiteral("%1(%2)").arg(Q(session.BankName), bankId);
     const std::string bank = session.BankID;
@@ -1009,10 +955,8 @@ void TfrmVantrel::BankChosen() {
         txtMonMB1->setCurrentIndex(session.MoneyType);
         txtBankName1->setText(display);
         btnHttp->setVisible(session.BankType != 0);
-        updateSwitch(sw.DepositEnabled, "50005", bank);
-        updateSwitch(sw.WithdrawEnabled, "50006", bank);
-        updateSwitch(sw.CommissionEnabled, "IFRATE", bank);
-        updateSwitch(sw.SuperviseQueryEnabled, "50015", bank);
+        policy_.UpdateTransfer(offer_, bank);
+        policy_.Update(offer_.SupervisedBalance, ParamCode::SupervisedBalance, bank);
         applyDirectionRules();
         applyTransferPasswordPanel(bankId);
         FocusIfPossible(txtIO1);
@@ -1028,9 +972,9 @@ void TfrmVantrel::BankChosen() {
         ShowFromStart(txtBankNo3, Q(session.CustBankAcctNo));
         txtMonMB3->setCurrentIndex(session.MoneyType);
         txtBankName3->setText(display);
-        updateSwitch(sw.SuperviseQueryEnabled, "50015", bank);
-        btnOk3->setEnabled(sw.SuperviseQueryEnabled);
-        PanBankPwdMask4->setVisible(BankPasswordRequired(QStringLiteral("50015"), bankId));
+        policy_.Update(offer_.SupervisedBalance, ParamCode::SupervisedBalance, bank);
+        btnOk3->setEnabled(offer_.SupervisedBalance);
+        PanBankPwdMask4->setVisible(policy_.BankPasswordRequired(ParamCode::SupervisedBalance, bank));
         FocusIfPossible(PanBankPwdMask4->isVisible() ? txtBankPass3 : txtMoneyPass3);
         break;
     case PageCard:
@@ -1038,27 +982,29 @@ void TfrmVantrel::BankChosen() {
         ShowFromStart(txtBankNo5, Q(session.CustBankAcctNo));
         txtMonMB5->setCurrentIndex(session.MoneyType);
         txtBankName5->setText(display);
-        updateSwitch(sw.CardQueryEnabled, "50017", bank);
-        btnOK5->setEnabled(sw.CardQueryEnabled);
-        PanBankPwdMask5->setVisible(BankPasswordRequired(QStringLiteral("50017"), bankId));
+        policy_.Update(offer_.CardBalance, ParamCode::CardBalance, bank);
+        btnOK5->setEnabled(offer_.CardBalance);
+        PanBankPwdMask5->setVisible(policy_.BankPasswordRequired(ParamCode::CardBalance, bank));
         FocusIfPossible(PanBankPwdMask5->isVisible() ? txtBankPass5 : txtMoneyPass5);
         break;
     case PageForex:
         txtBankID6->setText(bankId);
         ShowFromStart(txtBankNo6, Q(session.CustBankAcctNo));
         txtBankName6->setText(display);
-        updateSwitch(sw.BuyForexEnabled, "90008", bank);
-        updateSwitch(sw.SettleForexEnabled, "90009", bank);
-        txtRate6->setEnabled(sw.BuyForexEnabled && sw.SettleForexEnabled);
-        if (!(sw.BuyForexEnabled && sw.SettleForexEnabled)) {
-            if (sw.BuyForexEnabled)
-                txtRate6->setCurrentIndex(0);
-            else if (sw.SettleForexEnabled)
-                txtRate6->setCurrentIndex(1);
-            btnOk6->setText(txtRate6->currentText());
+        policy_.UpdateForex(offer_, bank);
+        {
+            const OnlyDirection directions = DirectionsOf(offer_.BuyForex, offer_.SettleForex);
+            txtRate6->setEnabled(directions == OnlyDirection::Both);
+            if (directions != OnlyDirection::Both) {
+                if (directions == OnlyDirection::First)
+                    txtRate6->setCurrentIndex(0);
+                else if (directions == OnlyDirection::Second)
+                    txtRate6->setCurrentIndex(1);
+                btnOk6->setText(txtRate6->currentText());
+            }
+            applyForexPasswordPanel(bankId);
+            btnOk6->setEnabled(directions != OnlyDirection::Neither);
         }
-        applyForexPasswordPanel(bankId);
-        btnOk6->setEnabled(sw.BuyForexEnabled || sw.SettleForexEnabled);
         FocusIfPossible(txtRate6);
         break;
     default: break;
@@ -1093,8 +1039,8 @@ void TfrmVantrel::FormClose() {
     querySysParam_.reset();
 }
 
-void RunMainWindow(const QString& tradeId) {
-    auto form = CreateForm<TfrmVantrel>();
+void RunMainWindow(Session& session, const QString& tradeId) {
+    auto form = CreateForm<TfrmVantrel>(session);
     form->SetTradeID(tradeId);
     form->exec();
 }

@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "entry/TfrmNoneForm.h"
+#include "protocol/BankPolicy.h"
+#include "protocol/SessionTypes.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QAction;
 class QComboBox;
@@ -29,6 +31,7 @@ class QToolButton;
 
 namespace vantrel {
 
+struct Session;
 class DBGrid;
 class TBankTransfer;
 class TBuyBalanceRate;
@@ -45,21 +48,6 @@ class TQueryTransferMore;
 class TRedTabSet;
 class TVantrel;
 
-// Switches of the pages and directions. They outlive a window; every
-// FormShow starts them again from these values.
-struct VantrelSwitches {
-    bool AutoQuery = false;
-    bool DepositEnabled = false;
-    bool WithdrawEnabled = true;
-    bool SuperviseQueryEnabled = false;
-    bool CardQueryEnabled = false;
-    bool BuyForexEnabled = false;
-    bool SettleForexEnabled = false;
-    bool MarketQueryEnabled = false;
-    bool CommissionEnabled = false;
-};
-VantrelSwitches& Switches();
-
 // Page indexes of PageControl.
 enum VantrelPage : int {
     PageTransfer = 0,
@@ -75,7 +63,9 @@ enum VantrelPage : int {
 class TfrmVantrel : public TfrmNoneForm {
     Q_OBJECT
 public:
-    explicit TfrmVantrel(QWidget* parent = nullptr);
+    // Works on the accounts and the account in use of `session`, which
+    // outlives the window.
+    explicit TfrmVantrel(Session& session, QWidget* parent = nullptr);
     ~TfrmVantrel() override;
 
     void SetTradeID(const QString& tradeId);
@@ -86,7 +76,15 @@ public:
     // Frees the requests and formatters; runs once, when the window closes.
     void FormClose();
 
-    bool BankPasswordRequired(const QString& code, const QString& bankId);
+    // Runs the system parameter query and reads what it allows; a failed
+    // query leaves every switch at its default.
+    void LoadBankPolicy();
+    const BankPolicy& policy() const { return policy_; }
+    // The switches of the pages and directions for the account in use.
+    const BankOffer& offer() const { return offer_; }
+    // Bank.ini's AutoQueryFlag: the details follow every money move.
+    bool autoQuery() const { return autoQuery_; }
+    bool BankPasswordRequired(const QString& code, const QString& bankId) const;
 
     void PageControlChange();
     void RTBIOKindClick();
@@ -130,8 +128,8 @@ public:
 
     // ---- the account picker
     void txtBankNo1ButtonClick(QLineEdit* field);
-    // The window's reaction to a chosen account, by active page.
-    void BankChosen();
+    // The chosen account becomes the one in use; the window reacts by page.
+    void BankChosen(const TBankInfo& account);
 
     // Requests and formatters (null before FormShow and after FormClose).
     TQueryTransferMore* queryTransferMore() const { return queryTransferMore_.get(); }
@@ -269,12 +267,15 @@ private:
     void startUpSteps();
     void attachCodeTables();
     void accountSteps();
-    void updateSwitch(bool& value, const char* code, const std::string& bankId);
     void applyDirectionRules();
     void applyTransferPasswordPanel(const QString& bankId);
     void applyForexPasswordPanel(const QString& bankId);
 
+    Session& session_;
     QString tradeId_;
+    bool autoQuery_ = false;
+    BankPolicy policy_;
+    BankOffer offer_;
     bool formShown_ = false;
     bool released_ = false;
     bool forwardingKey_ = false;
@@ -294,8 +295,8 @@ private:
     std::array<std::unique_ptr<TFormatDBGrid>, 5> formatters_;
 };
 
-// The login's launcher: builds the window, hands it the trade number and
-// shows it modally.
-void RunMainWindow(const QString& tradeId);
+// The login's launcher: builds the window over the login's session, hands it
+// the trade number and shows it modally.
+void RunMainWindow(Session& session, const QString& tradeId);
 
 }  // namespace vantrel

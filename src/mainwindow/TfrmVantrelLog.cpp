@@ -5,11 +5,12 @@
 #include <QTextList>
 #include <QToolButton>
 
+#include "common/ErrorLog.h"
 #include "common/TextUtil.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/OnlineBankAddress.h"
-#include "protocol/ProcessState.h"
 #include "protocol/QueryRequests.h"
+#include "protocol/Session.h"
 #include "widgets/RtfWriter.h"
 
 namespace vantrel {
@@ -141,7 +142,7 @@ void TfrmVantrel::btnLogSaveClick(QToolButton* button) {
 
 QString TfrmVantrel::NetBankAddress() {
     if (!queryOrderID_) return {};
-    const auto& session = CustomerSession();
+    const auto& session = session_.CustomerSession;
     auto& request = *queryOrderID_;
     request.CustTradeID = tradeId_.toStdString();
     request.BankCode = session.BankID;
@@ -156,7 +157,7 @@ QString TfrmVantrel::NetBankAddress() {
     if (!address.ok()) {
         // The customer gets the short notice; the reason goes to the error log.
         try {
-            WriteErrorLog(QStringLiteral("uVantrel -> NetBankAddress -> ") + QString::fromStdString(address.error()));
+            WriteErrorLog("uVantrel -> NetBankAddress -> " + address.error());
         } catch (const std::exception&) {
         }
         ShowMsg(QString::fromUtf8(kNetBankAddressError), MbOk, SystemPromptTitle());

@@ -13,15 +13,15 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "entry/WaitCursorGuard.h"
 #include "grid/DBGrid.h"
 #include "mainwindow/InputRules.h"
 #include "mainwindow/TfrmVantrel.h"
-#include "protocol/ProcessState.h"
 #include "protocol/QueryRequests.h"
+#include "protocol/Session.h"
 #include "protocol/TBuyBalanceRate.h"
 #include "protocol/TQueryIOCommValue.h"
 #include "protocol/TVantrel.h"
+#include "widgets/WaitCursorGuard.h"
 
 namespace vantrel {
 namespace {
@@ -102,7 +102,7 @@ bool TfrmVantrel::offerCheckAfterLostAnswer(const QString& what) {
 
 // ---------------------------------------------------------------- page 0
 
-void TfrmVantrel::txtIO1Change() { applyTransferPasswordPanel(QString::fromStdString(CustomerSession().BankID)); }
+void TfrmVantrel::txtIO1Change() { applyTransferPasswordPanel(QString::fromStdString(session_.CustomerSession.BankID)); }
 
 void TfrmVantrel::btnOk1Click() {
     if (!vantrel_) return;
@@ -114,11 +114,11 @@ void TfrmVantrel::btnOk1Click() {
     const QString cents = AmountCents(txtMoney1->text());
     if (cents.isEmpty()) return refuse(kAmount, txtMoney1, true);
 
-    const auto& session = CustomerSession();
+    const auto& session = session_.CustomerSession;
     const uint8_t direction = txtIO1->currentIndex() == 1 ? 1 : 0;
     const std::string moneyPwd = bankMode ? session.MoneyPwd : Password(txtMoneyPass1);
     QString commission;
-    if (Switches().CommissionEnabled) {
+    if (offer_.Commission) {
         auto& request = *queryIOCommValue_;
         request.BankCode = session.BankID;
         request.CustTradeID = Text(txtTradeNo1);
@@ -138,7 +138,7 @@ void TfrmVantrel::btnOk1Click() {
     summary += Lbl(lblBankName1) + " : " + txtBankName1->text() + kSummaryLineEnd;
     summary += Lbl(lblTradeNo1) + " : " + txtTradeNo1->text() + kSummaryLineEnd;
     summary += Lbl(lblMoney1) + " : " + txtMoney1->text();
-    if (Switches().CommissionEnabled)
+    if (offer_.Commission)
         summary += kSummaryLineEnd + QString::fromStdString(queryIOCommValue_->OperationName) + " : " + commission;
     if (ShowMsg(summary, MbYesNo, SystemPromptTitle()) != IdYes) return;
 
@@ -155,7 +155,7 @@ void TfrmVantrel::btnOk1Click() {
     transfer.Direction = direction;
     const bool done = execute(transfer);
     const bool lost = !done && transfer.AnswerLost;
-    const bool query = (done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("划转")));
+    const bool query = (done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("划转")));
     if (query) {
         auto& details = *queryTransferMore_;
         details.BankCode = Text(txtBankID1);
@@ -217,7 +217,7 @@ void TfrmVantrel::btnOK5Click() {
     request.CustBankAcctNo = Text(txtBankNo5);
     request.CustTradeID = Text(txtTradeNo5);
     request.CustBankPass = Password(txtBankPass5);
-    request.CustMoneyPwd = bankMode ? CustomerSession().MoneyPwd : Password(txtMoneyPass5);
+    request.CustMoneyPwd = bankMode ? session_.CustomerSession.MoneyPwd : Password(txtMoneyPass5);
     request.MoneySty = "0";
     request.MoneyType = "0";
     request.Memo = Memo(txtMemo5);
@@ -232,7 +232,7 @@ void TfrmVantrel::BitBtn1Click() {
     if (Blank(txtTradeNo7)) return refuse(kChooseAccount, txtTradeNo7);
     if (Blank(txtMoneyPass7)) return refuse(kFundPassword, txtMoneyPass7);
     auto& request = *queryMarketMoney_;
-    request.BankCode = CustomerSession().BankID;
+    request.BankCode = session_.CustomerSession.BankID;
     request.CustTradeID = Text(txtTradeNo7);
     request.CustMoneyPwd = Password(txtMoneyPass7);
     request.MoneySty = "0";
@@ -254,13 +254,13 @@ void TfrmVantrel::btnOk4Click() {
     if (txtNewPass1->text().trimmed() != txtNewPass2->text().trimmed())
         return refuse(QStringLiteral("输入的两次新密码不匹配,请重试!"), txtNewPass2, true);
     auto& request = *modifyMoneyPassWord_;
-    request.BankCode = CustomerSession().BankID;
+    request.BankCode = session_.CustomerSession.BankID;
     request.CustTradeID = Text(txtTradeNo4);
     request.CustMoneyPwd = Password(txtOldPass);
     request.NCustMoneyPwd = Password(txtNewPass2);
     const bool changed = execute(request);
     if (!changed) return;
-    CustomerSession().MoneyPwd = Password(txtNewPass2);
+    session_.CustomerSession.MoneyPwd = Password(txtNewPass2);
     clearPage(PagePassword);
 }
 
@@ -269,7 +269,7 @@ void TfrmVantrel::btnOk4Click() {
 void TfrmVantrel::txtRate6Change() {
     if (txtRate6->currentIndex() < 0) return;
     btnOk6->setText(txtRate6->currentText());
-    applyForexPasswordPanel(QString::fromStdString(CustomerSession().BankID));
+    applyForexPasswordPanel(QString::fromStdString(session_.CustomerSession.BankID));
 }
 
 void TfrmVantrel::btnOk6Click() {
@@ -282,7 +282,7 @@ void TfrmVantrel::btnOk6Click() {
     if (cents.isEmpty()) return refuse(kAmount, txtMoney6);
     if (bankMode && Blank(txtBankPass6)) return refuse(kBankPassword, txtBankPass6, true);
 
-    const std::string moneyPwd = bankMode ? CustomerSession().MoneyPwd : Password(txtMoneyPass6);
+    const std::string moneyPwd = bankMode ? session_.CustomerSession.MoneyPwd : Password(txtMoneyPass6);
     auto& exchange = *buyBalanceRate_;
     exchange.BankCode = Text(txtBankID6);
     exchange.CustBankAcctNo = Text(txtBankNo6);
@@ -297,7 +297,7 @@ void TfrmVantrel::btnOk6Click() {
     exchange.Direction = txtRate6->currentIndex() == 1 ? 1 : 0;
     const bool done = execute(exchange);
     const bool lost = !done && exchange.AnswerLost;
-    if ((done && Switches().AutoQuery) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
+    if ((done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
         if (listExchangeRecords(moneyPwd)) showResult(DBRateMoreGrid, *queryRateMore_);
     clearPage(PageForex);
 }

@@ -11,9 +11,9 @@ namespace {
 // A plain pointer, so that no static destructor runs before a library's
 // shut-down object has called StopLibrary; the order of static destruction
 // across files is not defined.
-ProcessState* runningState = nullptr;
+Session* runningState = nullptr;
 
-void BindClientEvents(ProcessState& state) {
+void BindClientEvents(Session& state) {
     state.SharedClient.onConnected = [] {
         if (auto* request = Process().BoundRequest) request->ClientConnected();
     };
@@ -32,13 +32,13 @@ void StartLibrary() {
     if (runningState) return;
     if (auto made = EnsureFolder(LogPath()); !made.ok())
         throw std::runtime_error(made.error());
-    auto state = std::make_unique<ProcessState>();
+    auto state = std::make_unique<Session>();
     BindClientEvents(*state);
     runningState = state.release();
 }
 
 void StopLibrary() {
-    std::unique_ptr<ProcessState> state(runningState);
+    std::unique_ptr<Session> state(runningState);
     runningState = nullptr;
     if (!state) return;
     // No request outlives the library; the last disconnect reaches nobody.
@@ -50,7 +50,7 @@ void StopLibrary() {
 
 bool LibraryStarted() { return runningState != nullptr; }
 
-ProcessState& Process() {
+Session& Process() {
     if (!runningState) StartLibrary();
     return *runningState;
 }

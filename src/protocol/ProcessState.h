@@ -1,31 +1,12 @@
 #pragma once
-// The process-wide connection and login state, alive from library start-up to
-// shut-down. Used from the host's thread only, so it carries no lock.
-#include <memory>
+// The library's one session, alive from library start-up to shut-down: the
+// requests reach the connection through it. Windows are handed it instead.
+// Used from the host's thread only, so it carries no lock.
 #include <string>
 
-#include "common/MemoryTable.h"
-#include "protocol/PacketCodec.h"
-#include "protocol/SessionTypes.h"
-#include "protocol/TProxyTCPClient.h"
+#include "protocol/Session.h"
 
 namespace vantrel {
-
-class TBankTransfer;
-
-inline const std::string DefaultPacketKey{kDefaultPacketKey};
-
-struct ProcessState {
-    TProxyTCPClient SharedClient;
-    TLoginInfo ActiveServer;
-    std::string PacketKey = DefaultPacketKey;
-    bool KeepConnection = false;
-    MemoryTable SignedBankTable;
-    TBankInfo CustomerSession;
-    // The request that receives the client's connect and disconnect events:
-    // the one constructed last, or none.
-    TBankTransfer* BoundRequest = nullptr;
-};
 
 // Library start-up: computes the application and log folders (creating the
 // log folder), creates the shared client and the empty account table.
@@ -35,8 +16,8 @@ void StartLibrary();
 void StopLibrary();
 bool LibraryStarted();
 
-// The running state; starts the library first when nobody has.
-ProcessState& Process();
+// The running session; starts the library first when nobody has.
+Session& Process();
 
 // Short names for the fields every request touches.
 inline TProxyTCPClient& SharedClient() { return Process().SharedClient; }

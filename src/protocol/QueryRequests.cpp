@@ -1,5 +1,7 @@
 #include "protocol/QueryRequests.h"
 
+#include "protocol/FunctionCodes.h"
+
 namespace vantrel {
 
 TQueryTransferMore::TQueryTransferMore() {
@@ -8,7 +10,7 @@ TQueryTransferMore::TQueryTransferMore() {
 }
 
 bool TQueryTransferMore::Execute() {
-    return RunRequest("90002", [this] {
+    return RunRequest(FunctionCode::TransferDetails, [this] {
         return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
                              {"CustTradeID", CustTradeID},
                              {"CustMoneyPwd", CustMoneyPwd},
@@ -25,7 +27,7 @@ TQueryBankMoney::TQueryBankMoney() : QueryDate(TodayText()) {
 }
 
 bool TQueryBankMoney::Execute() {
-    return RunRequest("50015", [this] {
+    return RunRequest(FunctionCode::SupervisedBalance, [this] {
         return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
                              {"CustTradeID", CustTradeID},
                              {"CustBankPass", CustBankPass},
@@ -41,7 +43,7 @@ bool TQueryBankMoney::Execute() {
 TQueryOrderID::TQueryOrderID() { OperationName = Settings.OperationNames[6]; }
 
 bool TQueryOrderID::Execute() {
-    return RunRequest("90007", [this] { return RequestFields{{"CustTradeID", CustTradeID}}; });
+    return RunRequest(FunctionCode::OrderId, [this] { return RequestFields{{"CustTradeID", CustTradeID}}; });
 }
 
 TQueryCardMoeny::TQueryCardMoeny() {
@@ -50,7 +52,7 @@ TQueryCardMoeny::TQueryCardMoeny() {
 }
 
 bool TQueryCardMoeny::Execute() {
-    return RunRequest("90006", [this] {
+    return RunRequest(FunctionCode::CardBalance, [this] {
         return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
                              {"CustTradeID", CustTradeID},
                              {"CustBankPass", CustBankPass},
@@ -70,7 +72,7 @@ TQueryRateMore::TQueryRateMore() {
 }
 
 bool TQueryRateMore::Execute() {
-    return RunRequest("90010", [this] {
+    return RunRequest(FunctionCode::ExchangeRecords, [this] {
         return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
                              {"CustTradeID", CustTradeID},
                              {"CustMoneyPwd", CustMoneyPwd},
@@ -86,7 +88,7 @@ TQueryMarketMoney::TQueryMarketMoney() {
 }
 
 bool TQueryMarketMoney::Execute() {
-    return RunRequest("90011", [this] {
+    return RunRequest(FunctionCode::MarketFunds, [this] {
         return RequestFields{{"CustTradeID", CustTradeID},
                              {"CustMoneyPwd", CustMoneyPwd},
                              {"BusinType", BusinType},
@@ -101,7 +103,7 @@ bool TQueryMarketMoney::Execute() {
 TModifyMoneyPassWord::TModifyMoneyPassWord() { OperationName = Settings.OperationNames[2]; }
 
 bool TModifyMoneyPassWord::Execute() {
-    return RunRequest("90003", [this] {
+    return RunRequest(FunctionCode::ChangePassword, [this] {
         return RequestFields{{"CustTradeID", CustTradeID},
                              {"CustMoneyPwd", CustMoneyPwd},
                              {"NCustMoneyPwd", NCustMoneyPwd},

@@ -1,5 +1,6 @@
 #include "protocol/TBankLogin.h"
 
+#include "protocol/FunctionCodes.h"
 #include "protocol/ProcessState.h"
 
 namespace vantrel {
@@ -21,7 +22,7 @@ bool TBankLogin::Execute() {
     return Guarded([&] {
         // A value the wire cannot carry is refused before the old connection
         // is touched.
-        if (!EncodeFrame("90001", fields())) return false;
+        if (!EncodeFrame(FunctionCode::Login, fields())) return false;
 
         auto& client = SharedClient();
         // The old server's disconnect notice names the old server; the
@@ -31,7 +32,7 @@ bool TBankLogin::Execute() {
         if (!ConnectTo(Settings.Host, Settings.Port, Settings.TimeOut)) return false;
 
         // Date and time are taken when the body is built, after the connect.
-        const auto frame = EncodeFrame("90001", fields());
+        const auto frame = EncodeFrame(FunctionCode::Login, fields());
         return frame && Exchange(*frame);
     });
 }

@@ -5,10 +5,10 @@
 
 #include "common/Clock.h"
 #include "common/DailyLog.h"
+#include "common/FieldValue.h"
 #include "common/Profile.h"
 #include "common/SafeFormat.h"
 #include "common/TextCodec.h"
-#include "common/FieldValue.h"
 #include "common/TextUtil.h"
 #include "protocol/PacketCodec.h"
 #include "protocol/ProcessState.h"

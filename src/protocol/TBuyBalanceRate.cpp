@@ -1,11 +1,13 @@
 #include "protocol/TBuyBalanceRate.h"
 
+#include "protocol/FunctionCodes.h"
+
 namespace vantrel {
 
 TBuyBalanceRate::TBuyBalanceRate() { OperationName = Settings.OperationNames[8]; }
 
 bool TBuyBalanceRate::Execute() {
-    return RunRequest(Direction == 1 ? "90009" : "90008", [this] {
+    return RunRequest(Direction == 1 ? FunctionCode::SettleForex : FunctionCode::BuyForex, [this] {
         return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
                              {"CustTradeID", CustTradeID},
                              {"CustBankPass", CustBankPass},

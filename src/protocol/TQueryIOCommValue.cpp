@@ -1,15 +1,16 @@
 #include "protocol/TQueryIOCommValue.h"
 
-#include "common/SafeFormat.h"
 #include "common/FieldValue.h"
+#include "common/SafeFormat.h"
 #include "common/TextUtil.h"
+#include "protocol/FunctionCodes.h"
 
 namespace vantrel {
 
 TQueryIOCommValue::TQueryIOCommValue() { OperationName = Settings.OperationNames[10]; }
 
 bool TQueryIOCommValue::Execute() {
-    return RunRequest("70002", [this] {
+    return RunRequest(FunctionCode::SystemParams, [this] {
         return RequestFields{{"CustTradeID", CustTradeID},
                              {"CustMoneyPwd", CustMoneyPwd},
                              {"Memo", Memo},

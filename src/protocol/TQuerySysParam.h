@@ -1,6 +1,6 @@
 #pragma once
 // The system parameter table ("70002", sub-code "0"): which pages and
-// directions are switched on for a bank.
+// directions are switched on for a bank. BankPolicy reads the answer.
 #include "protocol/TBankTransfer.h"
 
 namespace vantrel {
@@ -18,12 +18,6 @@ public:
     // ProRet of the last matching row, "1" when none matches. `isZero` is
     // set only when the table has rows.
     std::string ParamSwitch(std::string_view param, std::string_view orderCode, bool& isZero);
-
-private:
-    // Calls `visit` with ProRet of every matching row from the first; stops
-    // when it returns false.
-    template <class Visit>
-    void ForEachMatch(std::string_view param, std::string_view orderCode, Visit visit);
 };
 
 }  // namespace vantrel

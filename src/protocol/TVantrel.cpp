@@ -1,5 +1,7 @@
 #include "protocol/TVantrel.h"
 
+#include "protocol/FunctionCodes.h"
+
 namespace vantrel {
 
 TVantrel::TVantrel() = default;
@@ -7,7 +9,7 @@ TVantrel::TVantrel() = default;
 bool TVantrel::Execute() {
     // The name is chosen first so that every report of this call carries it.
     OperationName = Settings.OperationNames[Direction == 1 ? 3 : 4];
-    return RunRequest(Direction == 1 ? "90004" : "90005", [this] {
+    return RunRequest(Direction == 1 ? FunctionCode::Deposit : FunctionCode::Withdraw, [this] {
         return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
                              {"CustTradeID", CustTradeID},
                              {"CustBankPass", CustBankPass},

@@ -2,7 +2,7 @@
 // "系统设置": adds servers to, or changes the current row of, the list
 // dialog's table. The changes are in the table when the dialog returns; the
 // list dialog saves them at its next save point.
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QCheckBox;
 class QLabel;

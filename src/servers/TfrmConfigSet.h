@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QFrame;
 class QPushButton;

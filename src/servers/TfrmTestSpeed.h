@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 
 class QPainter;
 class QPushButton;

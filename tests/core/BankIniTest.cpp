@@ -84,5 +84,15 @@ TEST(BankIni, SectionValuesDistinguishAMissingFileFromAnEmptySection) {
     EXPECT_TRUE(list.empty());
 }
 
+TEST(BankIni, CaptionForTakesLabelCaptionOrTheDefault) {
+    test::TestFolder folder;
+    test::ScopedAppPath app(folder);
+    EXPECT_EQ(CaptionFor("frmVantrel", "design"), "design");
+    folder.write("Bank.ini", "[LabelCaption]\nfrmVantrel=\xBF\xCD\xBB\xA7\n=blank\n");  // 客户 in GBK
+    EXPECT_EQ(CaptionFor("frmVantrel", "design"), "客户");
+    EXPECT_EQ(CaptionFor("frmConfig", "design"), "design");
+    EXPECT_EQ(CaptionFor("", "design"), "design");
+}
+
 }  // namespace
 }  // namespace vantrel

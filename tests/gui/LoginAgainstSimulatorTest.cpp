@@ -36,9 +36,9 @@ private slots:
         StartLibrary();
         test::ScriptedPrompts user;
         QStringList launched;
-        SetMainWindowLauncher([&](const QString& tradeId) { launched << tradeId; });
+        SetMainWindowLauncher([&](Session&, const QString& tradeId) { launched << tradeId; });
 
-        auto dialog = CreateForm<TfrmLoginMoney>();
+        auto dialog = CreateForm<TfrmLoginMoney>(Process());
         dialog->txtUser->setText("8001234");
         dialog->FixedHost = "127.0.0.1";
         dialog->FixedPort = middleware.port();

@@ -65,6 +65,7 @@ class LoginDialogTest : public QObject {
     std::unique_ptr<test::ScriptedServer> server;
     std::unique_ptr<test::ScriptedPrompts> user;
     QStringList launched;
+    Session* launchedWith = nullptr;
 
     void writeBankIni(const std::string& utf8) {
         auto gbk = Utf8ToGbk(utf8);
@@ -73,7 +74,7 @@ class LoginDialogTest : public QObject {
     }
 
     std::unique_ptr<TfrmLoginMoney> makeDialog() {
-        auto dialog = CreateForm<TfrmLoginMoney>();
+        auto dialog = CreateForm<TfrmLoginMoney>(Process());
         dialog->txtUser->setText("8001234");
         dialog->FixedHost = "127.0.0.1";
         dialog->FixedPort = server->port();
@@ -105,7 +106,11 @@ private slots:
         server = std::make_unique<test::ScriptedServer>();
         user = std::make_unique<test::ScriptedPrompts>();
         launched.clear();
-        SetMainWindowLauncher([this](const QString& tradeId) { launched << tradeId; });
+        launchedWith = nullptr;
+        SetMainWindowLauncher([this](Session& session, const QString& tradeId) {
+            launched << tradeId;
+            launchedWith = &session;
+        });
     }
 
     void cleanup() {
@@ -250,6 +255,7 @@ private slots:
         QCOMPARE(SignedBankTable().text(0, "BankID"), std::string("007"));
         QCOMPARE(CustomerSession().MoneyPwd, std::string("123456"));
         QCOMPARE(launched, QStringList({"8001234"}));
+        QCOMPARE(launchedWith, &Process());  // the main window gets the session the login filled
     }
 
     void successCopiesTheAccountsAndThePassword() {
@@ -268,7 +274,7 @@ private slots:
 
     void failureAfterTheLoginGoesToTheErrorLogOnly() {
         server->enqueue({AccountsAnswer({})});
-        SetMainWindowLauncher([](const QString&) { throw FormCreationError("main window broken"); });
+        SetMainWindowLauncher([](Session&, const QString&) { throw FormCreationError("main window broken"); });
         auto dialog = makeDialog();
         dialog->txtPass->setText("123456");
         const auto shownBefore = user->messages.size();
@@ -283,7 +289,7 @@ private slots:
     void mainWindowWithATabStripOpensWithoutBankIni() {
         server->enqueue({AccountsAnswer({})});
         QStringList opened;
-        SetMainWindowLauncher([&](const QString& tradeId) {
+        SetMainWindowLauncher([&](Session&, const QString& tradeId) {
             auto window = CreateForm<TabbedMainWindow>();
             opened << tradeId << window->findChild<TRedTabSet*>("RTBIOKind")->tabs().join(",");
         });

@@ -82,11 +82,11 @@ class MainWindowOperationsTest : public MainWindowFixture {
     // Chooses the exchange account of 8001234 on page 5 as the picker does.
     void chooseExchangeAccount(TfrmVantrel& window) {
         window.PageControl->setCurrentIndex(PageForex);
-        auto& session = CustomerSession();
-        session.BankID = "999";
-        session.BankName = "外汇账户";
-        session.CustBankAcctNo = "6222020200198765432";
-        window.BankChosen();
+        TBankInfo account = CustomerSession();
+        account.BankID = "999";
+        account.BankName = "外汇账户";
+        account.CustBankAcctNo = "6222020200198765432";
+        window.BankChosen(account);
     }
 
 private slots:
@@ -275,7 +275,7 @@ private slots:
         setParam("003", "IFRATE", "0");
         auto window = openWindow("8001235");
         QVERIFY(window);
-        QVERIFY(Switches().CommissionEnabled);
+        QVERIFY(window->offer().Commission);
         fillDeposit(*window, "1000");
         user->answers = {IdNo};
         window->btnOk1Click();

@@ -92,8 +92,8 @@ private slots:
             QVERIFY2(window->txtIO1->isEnabled() == c.ioEnabled, qPrintable(which));
             QVERIFY2(window->txtIO1->currentIndex() == c.selected, qPrintable(which));
             QVERIFY2(window->btnOk1->isEnabled() == c.okEnabled, qPrintable(which));
-            QCOMPARE(Switches().DepositEnabled, *c.deposit == '0');
-            QCOMPARE(Switches().WithdrawEnabled, *c.withdraw == '0');
+            QCOMPARE(window->offer().Deposit, *c.deposit == '0');
+            QCOMPARE(window->offer().Withdraw, *c.withdraw == '0');
         }
         auto window = openWindow("8001235");
         QVERIFY(window);
@@ -180,7 +180,7 @@ private slots:
 
         // 007 with deposits off: withdrawal forced, and 007 wants its password for withdrawals.
         setParam("007", "50005", "1");
-        window->querySysParam()->Execute();
+        window->LoadBankPolicy();
         whenPickerShown([&](TfrmBankList* picker) {
             DBGrid* grid = picker->Grid;
             // The view's double-click on the second row.

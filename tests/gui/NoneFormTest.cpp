@@ -1,5 +1,5 @@
 // The base window: design defaults, the caption override and the tab-strip
-// captions taken at creation, and the Bank.ini readers windows use.
+// captions taken at creation, and the combo lists read from Bank.ini.
 #include <QtTest>
 
 #include <QComboBox>
@@ -8,8 +8,8 @@
 
 #include "TestFolder.h"
 #include "common/TextCodec.h"
-#include "entry/TfrmNoneForm.h"
 #include "widgets/TRedTabSet.h"
+#include "widgets/TfrmNoneForm.h"
 
 using namespace vantrel;
 
@@ -96,18 +96,12 @@ private slots:
         QComboBox combo;
         combo.setObjectName("txtIO1");
         combo.addItems({"design"});
-        TfrmNoneForm::LoadComboItems("frmVantrel", &combo);
+        LoadComboItems("frmVantrel", &combo);
         QCOMPARE(combo.count(), 2);
         QCOMPARE(combo.itemText(1), QString("1.入金"));
         combo.setObjectName("txtRate6");
-        TfrmNoneForm::LoadComboItems("frmVantrel", &combo);
+        LoadComboItems("frmVantrel", &combo);
         QCOMPARE(combo.count(), 0);
-    }
-
-    void sectionValuesOfAMissingFileAreNone() {
-        QVERIFY(!TfrmNoneForm::SectionValues("system", "Bank.ini"));
-        writeBankIni("[system]\nHost=10.0.0.1\n");
-        QCOMPARE(*TfrmNoneForm::SectionValues("system", "Bank.ini"), QStringList({"10.0.0.1"}));
     }
 };
 

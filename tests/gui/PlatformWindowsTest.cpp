@@ -5,8 +5,8 @@
 
 #include <QWindow>
 
-#include "entry/OwnerWindow.h"
-#include "entry/TfrmNoneForm.h"
+#include "widgets/OwnerWindow.h"
+#include "widgets/TfrmNoneForm.h"
 #include "widgets/UserPrompts.h"
 
 #ifdef _WIN32

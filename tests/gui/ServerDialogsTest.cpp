@@ -114,7 +114,7 @@ class ServerDialogsTest : public QObject {
     Profile ini() const { return Profile::Load(folder->path() / "Bank.ini"); }
 
     std::unique_ptr<TfrmLoginMoney> showLogin() {
-        auto dialog = CreateForm<TfrmLoginMoney>();
+        auto dialog = CreateForm<TfrmLoginMoney>(Process());
         dialog->txtUser->setText("8001234");
         dialog->UseServerChoice();
         dialog->show();
@@ -139,7 +139,7 @@ private slots:
         writeBankIni("");
         StartLibrary();
         user = std::make_unique<test::ScriptedPrompts>();
-        SetMainWindowLauncher([](const QString&) {});
+        SetMainWindowLauncher([](Session&, const QString&) {});
     }
     void cleanup() {
         SetMainWindowLauncher({});

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "common/TextUtil.h"
+#include "protocol/FunctionCodes.h"
 
 namespace vantrel::middleware {
 namespace {
@@ -201,23 +202,23 @@ Answer Ledger::Handle(const WireRequest& request) {
     try {
         const auto& code = request.functionCode;
         if (!request.has("CustTradeID")) throw Refusal{"E1009"};
-        if (code == "90001") return Login(request);
-        if (code == "90002") return TransferDetails(request);
-        if (code == "90003") return ChangePassword(request);
-        if (code == "90004") return Transfer(request, true);
-        if (code == "90005") return Transfer(request, false);
-        if (code == "50015") return Supervision(request);
-        if (code == "90006") return CardBalance(request);
-        if (code == "90007") return OrderId(request);
-        if (code == "70002") {
+        if (code == FunctionCode::Login) return Login(request);
+        if (code == FunctionCode::TransferDetails) return TransferDetails(request);
+        if (code == FunctionCode::ChangePassword) return ChangePassword(request);
+        if (code == FunctionCode::Deposit) return Transfer(request, true);
+        if (code == FunctionCode::Withdraw) return Transfer(request, false);
+        if (code == FunctionCode::SupervisedBalance) return Supervision(request);
+        if (code == FunctionCode::CardBalance) return CardBalance(request);
+        if (code == FunctionCode::OrderId) return OrderId(request);
+        if (code == FunctionCode::SystemParams) {
             if (request.subCode.empty() || request.subCode == "0") return SystemParameters(request);
             if (request.subCode == "10" || request.subCode == "11") return Commission(request);
             throw Refusal{"E1009"};
         }
-        if (code == "90008") return Exchange(request, true);
-        if (code == "90009") return Exchange(request, false);
-        if (code == "90010") return ExchangeRecords(request);
-        if (code == "90011") return MarketFunds(request);
+        if (code == FunctionCode::BuyForex) return Exchange(request, true);
+        if (code == FunctionCode::SettleForex) return Exchange(request, false);
+        if (code == FunctionCode::ExchangeRecords) return ExchangeRecords(request);
+        if (code == FunctionCode::MarketFunds) return MarketFunds(request);
         throw Refusal{"E1009"};
     } catch (const Refusal& refusal) {
         return Answer::Failure(refusal.code, FailureText(refusal.code));
@@ -270,18 +271,18 @@ std::string Ledger::RequestBank(const WireRequest& request) {
     return query.text(0);
 }
 
-std::string Ledger::Param(const std::string& bankId, const std::string& code) {
+std::string Ledger::Param(const std::string& bankId, std::string_view code) {
     Statement query(db_, "SELECT value FROM sys_param WHERE bank_id = ? AND param = ?");
     query.bind(1, bankId).bind(2, code);
     return query.step() ? query.text(0) : std::string("1");
 }
 
-void Ledger::RequireSwitchOn(const std::string& bankId, const std::string& code) {
+void Ledger::RequireSwitchOn(const std::string& bankId, std::string_view code) {
     if (Trim(Param(bankId, code)) != "0") throw Refusal{"E1006"};
 }
 
-void Ledger::CheckBankPassword(const WireRequest& request, const Account& account, const std::string& code) {
-    std::string list = Param(account.bankId, "PASSWORD");
+void Ledger::CheckBankPassword(const WireRequest& request, const Account& account, std::string_view code) {
+    std::string list = Param(account.bankId, ParamCode::BankPassword);
     if (list == "1") list.clear();  // no PASSWORD row at all
     bool listed = false;
     std::size_t start = 0;
@@ -356,7 +357,7 @@ Answer Ledger::ChangePassword(const WireRequest& request) {
     return answer;
 }
 
-Ledger::MoneyMove Ledger::RequireMoneyMove(const WireRequest& request, const std::string& code) {
+Ledger::MoneyMove Ledger::RequireMoneyMove(const WireRequest& request, std::string_view code) {
     RequireFields(request, {"ChangeMoney"});
     auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, true);
@@ -370,7 +371,7 @@ Ledger::MoneyMove Ledger::RequireMoneyMove(const WireRequest& request, const std
 
 Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
     Transaction tx(db_);
-    const auto [customer, account, amount] = RequireMoneyMove(request, deposit ? "50005" : "50006");
+    const auto [customer, account, amount] = RequireMoneyMove(request, deposit ? ParamCode::Deposit : ParamCode::Withdraw);
     const auto memo = Trim(request.get("Memo"));
     if (memo.size() > kMaxMemoBytes) throw Refusal{"E1009"};
     if (deposit && account.balance < amount) throw Refusal{"E1005"};
@@ -403,8 +404,8 @@ Answer Ledger::Supervision(const WireRequest& request) {
     const auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, false);
     const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, "50015");
-    CheckBankPassword(request, account, "50015");
+    RequireSwitchOn(account.bankId, ParamCode::SupervisedBalance);
+    CheckBankPassword(request, account, ParamCode::SupervisedBalance);
     auto date = Trim(request.get("QueryDate"));
     if (date.empty()) date = NowStamp().date;
     Answer answer;
@@ -418,8 +419,8 @@ Answer Ledger::CardBalance(const WireRequest& request) {
     const auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, false);
     const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, "50017");
-    CheckBankPassword(request, account, "50017");
+    RequireSwitchOn(account.bankId, ParamCode::CardBalance);
+    CheckBankPassword(request, account, ParamCode::CardBalance);
     Answer answer;
     answer.columns = {"BankID", "CustBankAcctNo", "BankBalance", "AvailableBalance"};
     answer.rows = {{account.bankId, account.acctNo, std::to_string(account.balance), std::to_string(account.balance)}};
@@ -463,7 +464,7 @@ Answer Ledger::Commission(const WireRequest& request) {
     const auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, false);
     const auto bankId = RequestBank(request);
-    RequireSwitchOn(bankId, "IFRATE");
+    RequireSwitchOn(bankId, ParamCode::Commission);
     const auto memo = Trim(request.get("Memo"));
     std::int64_t amount = 0;
     if (!memo.empty() && memo != "0") {
@@ -485,7 +486,7 @@ Answer Ledger::Commission(const WireRequest& request) {
 
 Answer Ledger::Exchange(const WireRequest& request, bool buy) {
     Transaction tx(db_);
-    const auto [customer, account, amount] = RequireMoneyMove(request, buy ? "90008" : "90009");
+    const auto [customer, account, amount] = RequireMoneyMove(request, buy ? ParamCode::BuyForex : ParamCode::SettleForex);
 
     Statement rates(db_, "SELECT buy_rate, settle_rate FROM bank WHERE bank_id = ?");
     rates.bind(1, account.bankId);
@@ -544,7 +545,7 @@ Answer Ledger::ExchangeRecords(const WireRequest& request) {
 Answer Ledger::MarketFunds(const WireRequest& request) {
     const auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, false);
-    RequireSwitchOn(RequestBank(request), "90011");
+    RequireSwitchOn(RequestBank(request), ParamCode::MarketFunds);
     Answer answer;
     answer.columns = {"CustTradeID", "MarketMoney", "FrozenMoney", "AvailableMoney", "TradeDate"};
     answer.rows = {{Trim(request.get("CustTradeID")), std::to_string(customer.market),

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "MiddlewareWire.h"
@@ -45,7 +46,7 @@ private:
         Account account;
         std::int64_t amount = 0;
     };
-    MoneyMove RequireMoneyMove(const WireRequest& request, const std::string& code);
+    MoneyMove RequireMoneyMove(const WireRequest& request, std::string_view code);
 
     void CreateSchema();
     void DropAll();
@@ -73,9 +74,9 @@ private:
     // The bank of a request without an account: the header's bank code, or
     // the customer's first bank that is not "999".
     std::string RequestBank(const WireRequest& request);
-    void RequireSwitchOn(const std::string& bankId, const std::string& code);
-    void CheckBankPassword(const WireRequest& request, const Account& account, const std::string& code);
-    std::string Param(const std::string& bankId, const std::string& code);
+    void RequireSwitchOn(const std::string& bankId, std::string_view code);
+    void CheckBankPassword(const WireRequest& request, const Account& account, std::string_view code);
+    std::string Param(const std::string& bankId, std::string_view code);
     std::int64_t MarketBalance(const std::string& tradeId);
 
     SqliteDb db_;

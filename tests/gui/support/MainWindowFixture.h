@@ -22,11 +22,11 @@
 #include "ScriptedPrompts.h"
 #include "TestFolder.h"
 #include "common/TextCodec.h"
-#include "entry/TfrmNoneForm.h"
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
 #include "protocol/TBankLogin.h"
+#include "widgets/TfrmNoneForm.h"
 
 namespace vantrel::test {
 
@@ -143,7 +143,7 @@ protected:
 
     std::unique_ptr<TfrmVantrel> openWindow(const std::string& trade) {
         if (!login(trade)) return nullptr;
-        auto window = CreateForm<TfrmVantrel>();
+        auto window = CreateForm<TfrmVantrel>(Process());
         window->SetTradeID(QString::fromStdString(trade));
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;

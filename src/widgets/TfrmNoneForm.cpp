@@ -1,4 +1,4 @@
-#include "entry/TfrmNoneForm.h"
+#include "widgets/TfrmNoneForm.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -11,8 +11,7 @@
 #include "common/AppPaths.h"
 #include "common/BankIni.h"
 #include "common/Profile.h"
-#include "common/ErrorLog.h"
-#include "entry/OwnerWindow.h"
+#include "widgets/OwnerWindow.h"
 #include "widgets/TRedTabSet.h"
 
 namespace vantrel {
@@ -91,7 +90,7 @@ void TfrmNoneForm::SetDesignSize(int width, int height) {
 void TfrmNoneForm::FinishCreation() {
     if (creationFinished_) return;
     creationFinished_ = true;
-    setWindowTitle(CaptionFor(objectName(), windowTitle()));
+    setWindowTitle(QString::fromStdString(CaptionFor(Utf8(objectName()), Utf8(windowTitle()))));
     LoadTabCaptions();
 }
 
@@ -99,35 +98,10 @@ int TfrmNoneForm::ShowMsg(const QString& text, int buttons, const QString& title
     return Prompts().messageBox(this, text, title, buttons);
 }
 
-void TfrmNoneForm::WriteErrorLog(const QString& text) { vantrel::WriteErrorLog(Utf8(text)); }
-
-std::optional<QStringList> TfrmNoneForm::SectionValues(const QString& section, const QString& fileName) {
-    auto values = vantrel::SectionValues(Utf8(section), Utf8(fileName));
-    if (!values) return std::nullopt;
-    return ToQt(*values);
-}
-
-void TfrmNoneForm::LoadComboItems(const QString& prefix, QComboBox* combo) {
-    const auto values = SectionValues(prefix + combo->objectName(), QStringLiteral("Bank.ini"));
+void LoadComboItems(const QString& prefix, QComboBox* combo) {
+    const auto values = SectionValues(Utf8(prefix + combo->objectName()), "Bank.ini");
     combo->clear();
-    if (values) combo->addItems(*values);
-}
-
-bool TfrmNoneForm::IniReadBool(const QString& section, const QString& key, bool def) {
-    return vantrel::IniReadBool(Utf8(section), Utf8(key), def);
-}
-
-QString TfrmNoneForm::IniReadString(const QString& section, const QString& key, const QString& def) {
-    return QString::fromStdString(vantrel::IniReadString(Utf8(section), Utf8(key), Utf8(def)));
-}
-
-int TfrmNoneForm::IniReadInteger(const QString& section, const QString& key, int def) {
-    return vantrel::IniReadInteger(Utf8(section), Utf8(key), def);
-}
-
-QString TfrmNoneForm::CaptionFor(const QString& name, const QString& def) {
-    if (name.isEmpty()) return def;
-    return IniReadString(QStringLiteral("LabelCaption"), name, def);
+    if (values) combo->addItems(ToQt(*values));
 }
 
 void TfrmNoneForm::LoadTabCaptions() {

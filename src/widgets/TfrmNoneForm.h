@@ -1,7 +1,6 @@
 #pragma once
 // The base window of the library's windows: a fixed dialog with the shared
-// panels, the message box, the error log, the Bank.ini readers and the
-// caption overrides from Bank.ini.
+// panels, the message box and the caption overrides from Bank.ini.
 //
 // Qt gives a window its objectName only after construction, and the caption
 // override and the tab captions are looked up by that name. So the creation
@@ -15,12 +14,11 @@
 #include <QStringList>
 
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <utility>
 
-#include "entry/WindowLogSink.h"
 #include "widgets/UserPrompts.h"
+#include "widgets/WindowLogSink.h"
 
 class QComboBox;
 class QFrame;
@@ -54,20 +52,6 @@ public:
     // A modal message box with the information icon, owned by this window;
     // returns the pressed button (IdOk, IdYes...).
     int ShowMsg(const QString& text, int buttons, const QString& title);
-    // One line in the day's error log; throws when the log cannot be written.
-    static void WriteErrorLog(const QString& text);
-    // The values of a section of AppPath + fileName in file order; none when
-    // that file does not exist.
-    static std::optional<QStringList> SectionValues(const QString& section, const QString& fileName);
-    // The combo's items := the values of section prefix + combo's objectName
-    // in Bank.ini; no items when the file or the section is missing.
-    static void LoadComboItems(const QString& prefix, QComboBox* combo);
-    static bool IniReadBool(const QString& section, const QString& key, bool def);
-    static QString IniReadString(const QString& section, const QString& key, const QString& def);
-    static int IniReadInteger(const QString& section, const QString& key, int def);
-    // [LabelCaption] name=..., or `def`.
-    static QString CaptionFor(const QString& name, const QString& def);
-
     // Every tab strip of the window takes its captions from the Bank.ini
     // section named after the strip; without the file or the section the
     // strip keeps its design-time captions.
@@ -105,6 +89,10 @@ private:
     QWidget* clientArea_ = nullptr;
     WindowLogSink sink_{*this};
 };
+
+// The combo's items := the values of section prefix + combo's objectName in
+// Bank.ini; no items when the file or the section is missing.
+void LoadComboItems(const QString& prefix, QComboBox* combo);
 
 // Builds a window and runs its creation steps; a window that fails them is
 // freed and the failure rethrown.

@@ -1,4 +1,4 @@
-#include "entry/OwnerWindow.h"
+#include "widgets/OwnerWindow.h"
 
 #include <QVariant>
 #include <QWidget>

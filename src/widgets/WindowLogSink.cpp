@@ -1,4 +1,4 @@
-#include "entry/WindowLogSink.h"
+#include "widgets/WindowLogSink.h"
 
 namespace vantrel {
 
