@@ -54,7 +54,9 @@ Result<FieldValue> MemoryTable::convert(int col, std::string_view text) const {
     return value;
 }
 
-Status MemoryTable::appendRow(std::vector<std::string> texts) {
+Status MemoryTable::appendRow(std::vector<std::string> texts) { return appendRowTexts(texts); }
+
+Status MemoryTable::appendRowTexts(std::span<std::string> texts) {
     if (fields_.empty()) return Error{"the table has no fields"};
     if (texts.size() > fields_.size())
         return Error{"a row of " + std::to_string(texts.size()) + " values does not fit " +
@@ -63,6 +65,13 @@ Status MemoryTable::appendRow(std::vector<std::string> texts) {
     row.reserve(fields_.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const FieldDef& field = fields_[i];
+        if (field.type == FieldType::Text) {  // kept as given: no conversion to go through
+            if (texts[i].empty())
+                row.emplace_back();
+            else
+                row.emplace_back(std::move(texts[i]));
+            continue;
+        }
         auto value = FieldValue::FromText(field.type, std::move(texts[i]));
         if (!value) return Error{"field " + field.name + ": " + value.error()};
         row.push_back(std::move(value).value());

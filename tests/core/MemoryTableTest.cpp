@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,19 @@ TEST(MemoryTableValues, BadTextIsRefusedWithoutTouchingTheTable) {
     EXPECT_TRUE(t.isNull(0, 1));
     EXPECT_EQ(t.text(9, 0), "") << "out-of-range rows read as null";
     EXPECT_EQ(t.text(0, "nothing"), "");
+}
+
+TEST(MemoryTableRows, TakenTextsFollowTheRulesOfAppendRow) {
+    MemoryTable t;
+    ASSERT_TRUE(t.defineFields({{"Name"}, {"Qty", FieldType::Integer}}).ok());
+    std::vector<std::string> texts = {"a long text that is not kept inline", "7", "", "x", "y", "z"};
+    ASSERT_TRUE(t.appendRowTexts(std::span<std::string>(texts).first(2)).ok());
+    ASSERT_TRUE(t.appendRowTexts(std::span<std::string>(texts).subspan(2, 1)).ok());
+    EXPECT_FALSE(t.appendRowTexts(std::span<std::string>(texts).subspan(3, 3)).ok()) << "three values, two fields";
+    EXPECT_FALSE(t.appendRowTexts(std::span<std::string>(texts).subspan(4, 2)).ok()) << "\"z\" is no integer";
+    EXPECT_EQ(Column(t, "Name"), (Texts{"a long text that is not kept inline", ""}));
+    EXPECT_EQ(Column(t, "Qty"), (Texts{"7", ""}));
+    EXPECT_TRUE(t.isNull(1, 0));
 }
 
 TEST(MemoryTableRows, TwoStepAppendPostAndCancel) {
