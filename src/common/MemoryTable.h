@@ -140,6 +140,7 @@ private:
     bool passesFilter(const TableRow& row) const;
     void commitRow(TableRow row);
     void ensureView() const;
+    void sortView(const TableIndex& index) const;
     void invalidateView() { viewDirty_ = true; }
     void resetCursor();
     void dropRowsAndSettings();

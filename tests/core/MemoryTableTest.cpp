@@ -249,6 +249,19 @@ TEST(MemoryTableIndex, OrdersByFieldType) {
     EXPECT_EQ(Column(t, "Code"), (Texts{"b", "10", "B", "a", "9"}));
 }
 
+TEST(MemoryTableIndex, TextFoldsOnlyAsciiLettersAndOrdersBytesUnsigned) {
+    MemoryTable t;
+    ASSERT_TRUE(t.defineFields({{"Name"}, {"Seq", FieldType::Integer}}).ok());
+    const Texts names = {"Zeta", "[x", "alpha", "\xE5\xB7\xA5", "", "zeta", "ALPHA", "Ab"};
+    for (std::size_t i = 0; i < names.size(); ++i) ASSERT_TRUE(t.appendRow({names[i], std::to_string(i)}).ok());
+    ASSERT_TRUE(t.addIndex("Name", "Name", false).ok());
+    ASSERT_TRUE(t.setIndex("Name").ok());
+    // '[' lies between 'Z' and 'a' as bytes: folded, it comes before letters.
+    EXPECT_EQ(Column(t, "Seq"), (Texts{"4", "1", "7", "2", "6", "0", "5", "3"}));
+    ASSERT_TRUE(t.addIndex("Name", "Name", true).ok());
+    EXPECT_EQ(Column(t, "Seq"), (Texts{"3", "0", "5", "2", "6", "7", "1", "4"}));
+}
+
 TEST(MemoryTableIndex, SeveralFieldsAndStability) {
     MemoryTable t;
     ASSERT_TRUE(t.defineFields({{"Bank"}, {"Amount", FieldType::Float}, {"Seq", FieldType::Integer}}).ok());
