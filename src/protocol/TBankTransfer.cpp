@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
 #include <functional>
 
 #include "common/Clock.h"
@@ -61,6 +64,34 @@ Result<std::string> CentsToUnits(std::string_view cents) {
     const auto value = ReadDecimal(text);
     if (!value) return Error{"金额“" + std::string(text) + "”不是数字"};
     return Format("%.2f", *value / 100.0);
+}
+
+// Bank.ini as last read, read again only when the file changes: every log
+// block needs its texts, and an edit must show at once. Size and time tell
+// an edit; a file written in the last two seconds is read every time, as
+// its time may not yet tell two quick edits apart.
+std::shared_ptr<const Profile> IniTexts(const std::string& file) {
+    struct Cached {
+        std::string file;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type time;
+        std::shared_ptr<const Profile> ini;
+    };
+    static std::mutex mutex;
+    static Cached cached;
+    std::error_code error;
+    const std::filesystem::path path(file);
+    const auto time = std::filesystem::last_write_time(path, error);
+    const auto size = error ? 0 : std::filesystem::file_size(path, error);
+    if (error) return std::make_shared<const Profile>(Profile::Load(path));
+    std::lock_guard lock(mutex);
+    if (cached.ini && cached.file == file && cached.size == size && cached.time == time) return cached.ini;
+    auto ini = std::make_shared<const Profile>(Profile::Load(path));
+    if (std::filesystem::file_time_type::clock::now() - time > std::chrono::seconds(2))
+        cached = Cached{file, size, time, ini};
+    else
+        cached.ini.reset();
+    return ini;
 }
 
 // Table failures end the load with their own text.
@@ -371,17 +402,17 @@ std::string TBankTransfer::FormatTime(std::string_view text) {
 }
 
 std::string TBankTransfer::MessageText(std::string_view key) const {
-    return Profile::Load(Settings.IniFile()).readString("Values", key, "");
+    return IniTexts(Settings.IniFile())->readString("Values", key, "");
 }
 
 std::string TBankTransfer::ReturnCodeText(std::string_view code) const {
-    return Profile::Load(Settings.IniFile()).readString("ReturnCode", code, "");
+    return IniTexts(Settings.IniFile())->readString("ReturnCode", code, "");
 }
 
 void TBankTransfer::LogEvent(const std::string& message, int level) {
     if (!LogEvents) return;
-    const auto ini = Profile::Load(Settings.IniFile());
-    const auto label = [&](const char* key) { return ini.readString("Values", key, ""); };
+    const auto ini = IniTexts(Settings.IniFile());
+    const auto label = [&](const char* key) { return ini->readString("Values", key, ""); };
     // One line per event in the file: every line break becomes one blank.
     auto oneLine = ReplaceAll(message, "\r\n", " ");
     for (auto& c : oneLine)
