@@ -7,11 +7,15 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 #include <map>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <string>
 #include <vector>
 
@@ -31,10 +35,10 @@ const char* const kBankNames[] = {"\xD6\xD0\xB9\xFA\xB9\xA4\xC9\xCC\xD2\xF8\xD0\
                                   "\xD5\xD0\xC9\xCC\xD2\xF8\xD0\xD0"};
 const char* const kMemos[] = {"\xC8\xEB\xBD\xF0", "\xB3\xF6\xBD\xF0", ""};
 
-std::vector<std::vector<std::string>> MakeRows() {
+std::vector<std::vector<std::string>> MakeRows(int count = kRows) {
     std::vector<std::vector<std::string>> rows;
-    rows.reserve(kRows);
-    for (int i = 0; i < kRows; ++i) {
+    rows.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
         char serial[16], date[16], time[16], account[24], money[16];
         std::snprintf(serial, sizeof serial, "%010d", 1000000 + i);
         std::snprintf(date, sizeof date, "202403%02d", 1 + i % 28);
@@ -67,21 +71,24 @@ std::string EncodeAnswer(const std::vector<std::vector<std::string>>& rows, Scra
     return wire;
 }
 
+// The bodies a reader hands over for a wire answer.
+std::vector<std::string> BodiesOf(const std::string& plainWire) {
+    std::vector<std::string> bodies;
+    AnswerFrameReader reader(std::string(kHeaderSize, ' '));
+    std::string key(kDefaultPacketKey);
+    for (std::size_t at = 0; at < plainWire.size();) {
+        auto prefix = *ParseAnswerPrefix(std::string_view(plainWire).substr(at, kPrefixSize));
+        bodies.push_back(*reader.accept(prefix, plainWire.substr(at + kPrefixSize, prefix.length), key));
+        at += kPrefixSize + prefix.length;
+    }
+    return bodies;
+}
+
 struct Data {
     std::vector<std::vector<std::string>> rows = MakeRows();
     std::string plainWire = EncodeAnswer(rows, ScrambleFlag::Plain);
     std::string scrambledWire = EncodeAnswer(rows, ScrambleFlag::Scrambled);
-    std::vector<std::string> bodies;
-
-    Data() {
-        AnswerFrameReader reader(std::string(kHeaderSize, ' '));
-        std::string key(kDefaultPacketKey);
-        for (std::size_t at = 0; at < plainWire.size();) {
-            auto prefix = *ParseAnswerPrefix(std::string_view(plainWire).substr(at, kPrefixSize));
-            bodies.push_back(*reader.accept(prefix, plainWire.substr(at + kPrefixSize, prefix.length), key));
-            at += kPrefixSize + prefix.length;
-        }
-    }
+    std::vector<std::string> bodies = BodiesOf(plainWire);
 };
 
 const Data& TheData() {
@@ -149,6 +156,23 @@ void BM_SplitBodies(benchmark::State& state) {
 // LoadRows: split each body and store its rows into the request's table, as
 // received (mode 0) and with the money, date and time columns formatted.
 // The request reads its settings from a private folder's Bank.ini.
+std::size_t HeapInUse() {
+#ifdef __GLIBC__
+    return mallinfo2().uordblks;
+#else
+    return 0;
+#endif
+}
+
+std::size_t ResidentBytes() {
+    long pages = 0, resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<std::size_t>(resident) * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
 void LoadAllBodies(benchmark::State& state, TBankTransfer& request) {
     request.LogEvents = false;
     const auto& bodies = TheData().bodies;
@@ -185,12 +209,103 @@ void BM_LoadRowsFormatted(benchmark::State& state) {
     LoadAllBodies(state, request);
 }
 
+// The whole path of an answer: read the scrambled frames as the socket hands
+// them over, then split and load each body (values as received).
+void BM_ReadSplitLoadRows(benchmark::State& state) {
+    UseBenchFolder();
+    TQueryOrderID request;
+    request.LogEvents = false;
+    const std::string& wire = TheData().scrambledWire;
+    for (auto _ : state) {
+        AnswerFrameReader reader(std::string(kHeaderSize, ' '));
+        std::string key(kDefaultPacketKey);
+        bool first = true;
+        for (std::size_t at = 0; at < wire.size();) {
+            auto prefix = ParseAnswerPrefix(std::string_view(wire).substr(at, kPrefixSize));
+            auto body = reader.accept(*prefix, wire.substr(at + kPrefixSize, prefix->length), key);
+            request.LoadRows(*body, kColumns.size(), first);
+            first = false;
+            at += kPrefixSize + prefix->length;
+        }
+        benchmark::DoNotOptimize(request.ResultTable.recordCount());
+    }
+    if (request.ResultTable.recordCount() != kRows) state.SkipWithError("rows lost in LoadRows");
+    state.SetBytesProcessed(state.iterations() * wire.size());
+}
+
+// Growth: LoadRows over answers of 1 000, 10 000 and 100 000 rows; the
+// time per row should not grow with the answer.
+void BM_GrowthLoadRows(benchmark::State& state) {
+    UseBenchFolder();
+    const int rows = static_cast<int>(state.range(0));
+    const auto bodies = BodiesOf(EncodeAnswer(MakeRows(rows), ScrambleFlag::Plain));
+    TQueryTransferMore request;
+    request.LogEvents = false;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < bodies.size(); ++i) request.LoadRows(bodies[i], kColumns.size(), i == 0);
+        benchmark::DoNotOptimize(request.ResultTable.recordCount());
+    }
+    if (request.ResultTable.recordCount() != rows) state.SkipWithError("rows lost in LoadRows");
+    state.counters["time_per_row"] = benchmark::Counter(static_cast<double>(rows) * static_cast<double>(state.iterations()),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+// Memory held by a loaded 100 000 x 10 table (values as received), against
+// the answer's bytes on the wire: heap bytes in use after the load minus
+// before, and the process's resident size likewise.
+void BM_LoadedTableMemory(benchmark::State& state) {
+    UseBenchFolder();
+    constexpr int kMemoryRows = 100000;
+    const std::string wire = EncodeAnswer(MakeRows(kMemoryRows), ScrambleFlag::Plain);
+    const auto bodies = BodiesOf(wire);
+    double heapRatio = 0, rssRatio = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::size_t heapBefore = HeapInUse();
+        const std::size_t rssBefore = ResidentBytes();
+        state.ResumeTiming();
+        {
+            TQueryOrderID request;
+            request.LogEvents = false;
+            for (std::size_t i = 0; i < bodies.size(); ++i) request.LoadRows(bodies[i], kColumns.size(), i == 0);
+            state.PauseTiming();
+            if (request.ResultTable.recordCount() != kMemoryRows) state.SkipWithError("rows lost in LoadRows");
+            heapRatio = static_cast<double>(HeapInUse() - heapBefore) / static_cast<double>(wire.size());
+            rssRatio = static_cast<double>(ResidentBytes() - rssBefore) / static_cast<double>(wire.size());
+            state.ResumeTiming();
+        }
+    }
+    state.counters["wire_bytes"] = static_cast<double>(wire.size());
+    state.counters["heap_per_wire_byte"] = heapRatio;
+    state.counters["rss_per_wire_byte"] = rssRatio;
+}
+
 BENCHMARK(BM_Baseline_CopyAndCountSeparators)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EncodeAnswerFrames)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadScrambledFrames)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SplitBodies)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadRowsAsReceived)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadRowsFormatted)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadSplitLoadRows)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GrowthLoadRows)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadedTableMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// For "BM_Growth<what>/<rows>" runs: the time per row of each size over
+// that of the smallest; near 1 for work that grows linearly.
+void PrintGrowth(const std::map<std::string, double>& times) {
+    std::map<std::string, std::map<long, double>> groups;
+    for (const auto& [name, time] : times) {
+        const auto slash = name.find('/');
+        if (name.rfind("BM_Growth", 0) != 0 || slash == std::string::npos) continue;
+        const long rows = std::atol(name.c_str() + slash + 1);
+        if (rows > 0) groups[name.substr(0, slash)][rows] = time / static_cast<double>(rows);
+    }
+    for (const auto& [group, perRow] : groups) {
+        std::printf("\nGrowth of %s (time per row over that at %ld rows):\n", group.c_str(), perRow.begin()->first);
+        for (const auto& [rows, time] : perRow)
+            std::printf("  %-10ld %8.2f\n", rows, time / perRow.begin()->second);
+    }
+}
 
 // Prints the usual table, then each benchmark's CPU time over the baseline's
 // (CPU time: the machine is shared, wall time swings with its load).
@@ -210,6 +325,7 @@ public:
                     TheData().scrambledWire.size());
         for (const auto& [name, time] : times_)
             std::printf("  %-40s %8.2f\n", name.c_str(), time / base->second);
+        PrintGrowth(times_);
     }
 
 private:

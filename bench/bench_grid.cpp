@@ -15,8 +15,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -202,6 +204,52 @@ void BM_LoadAndSort(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadAndSort)->Unit(benchmark::kMillisecond);
 
+// Growth: the sort and each export over the first 1 000, 10 000 and
+// 100 000 rows (a worksheet: 65 534); the time per row should not grow.
+MemoryTable& FirstRows(int rows) {
+    auto& f = Data();
+    if (rows == kRows) return f.table;
+    if (rows == kExcelRows) return f.excelTable;
+    static std::map<int, std::unique_ptr<MemoryTable>> tables;
+    auto& table = tables[rows];
+    if (!table) {
+        table = std::make_unique<MemoryTable>();
+        (void)table->defineFields(f.table.fields());
+        table->beginUpdate();
+        for (int r = 0; r < rows; ++r) {
+            std::vector<std::string> row;
+            for (int c = 0; c < f.table.fieldCount(); ++c) row.push_back(f.table.text(r, c));
+            (void)table->appendRow(row);
+        }
+        table->endUpdate();
+    }
+    return *table;
+}
+
+void BM_GrowthSort(benchmark::State& state) {
+    MemoryTable& table = FirstRows(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        table.deleteIndexes();
+        (void)table.addIndex("BankName_DOWN", "BankName", false);
+        (void)table.setIndex("BankName_DOWN");
+        benchmark::DoNotOptimize(table.text(0, 3));
+    }
+    table.deleteIndexes();
+}
+void BM_GrowthExportText(benchmark::State& state) {
+    Export(state, ExportFormat::Text, FirstRows(static_cast<int>(state.range(0))));
+}
+void BM_GrowthExportHtml(benchmark::State& state) {
+    Export(state, ExportFormat::Html, FirstRows(static_cast<int>(state.range(0))));
+}
+void BM_GrowthExportExcel(benchmark::State& state) {
+    Export(state, ExportFormat::Excel, FirstRows(static_cast<int>(state.range(0))));
+}
+BENCHMARK(BM_GrowthSort)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrowthExportText)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrowthExportHtml)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrowthExportExcel)->Arg(1000)->Arg(10000)->Arg(kExcelRows)->Unit(benchmark::kMillisecond);
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -216,9 +264,25 @@ public:
         ratio("BM_ExportText", "BM_Baseline_WriteCellTexts");
         ratio("BM_TitleClickSort", "BM_Baseline_StdSortStrings");
         ratio("BM_LoadAndSort", "BM_Baseline_StdSortStrings");
+        growth();
     }
 
 private:
+    // "BM_Growth<what>/<rows>": time per row over that of the smallest run.
+    void growth() {
+        std::map<std::string, std::map<long, double>> groups;
+        for (const auto& [name, time] : times_) {
+            const auto slash = name.find('/');
+            if (name.rfind("BM_Growth", 0) != 0 || slash == std::string::npos) continue;
+            const long rows = std::atol(name.c_str() + slash + 1);
+            if (rows > 0) groups[name.substr(0, slash)][rows] = time / static_cast<double>(rows);
+        }
+        for (const auto& [group, perRow] : groups) {
+            std::printf("%-22s per row over %ld rows:", group.c_str(), perRow.begin()->first);
+            for (const auto& [rows, time] : perRow) std::printf("  %ld: %.2f", rows, time / perRow.begin()->second);
+            std::printf("\n");
+        }
+    }
     void ratio(const std::string& name, const std::string& base) {
         auto t = times_.find(name), b = times_.find(base);
         if (t == times_.end() || b == times_.end() || b->second <= 0) return;

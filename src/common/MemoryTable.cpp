@@ -54,7 +54,9 @@ Result<FieldValue> MemoryTable::convert(int col, std::string_view text) const {
     return value;
 }
 
-Status MemoryTable::appendRow(std::vector<std::string> texts) {
+Status MemoryTable::appendRow(std::vector<std::string> texts) { return appendRowTexts(texts); }
+
+Status MemoryTable::appendRowTexts(std::span<std::string> texts) {
     if (fields_.empty()) return Error{"the table has no fields"};
     if (texts.size() > fields_.size())
         return Error{"a row of " + std::to_string(texts.size()) + " values does not fit " +
@@ -63,6 +65,13 @@ Status MemoryTable::appendRow(std::vector<std::string> texts) {
     row.reserve(fields_.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const FieldDef& field = fields_[i];
+        if (field.type == FieldType::Text) {  // kept as given: no conversion to go through
+            if (texts[i].empty())
+                row.emplace_back();
+            else
+                row.emplace_back(std::move(texts[i]));
+            continue;
+        }
         auto value = FieldValue::FromText(field.type, std::move(texts[i]));
         if (!value) return Error{"field " + field.name + ": " + value.error()};
         row.push_back(std::move(value).value());
@@ -187,12 +196,7 @@ void MemoryTable::ensureView() const {
     view_.reserve(rows_.size());
     for (std::size_t id = 0; id < rows_.size(); ++id)
         if (passesFilter(rows_[id])) view_.push_back(id);
-    if (active_ >= 0) {
-        const TableIndex& index = indexes_[static_cast<std::size_t>(active_)];
-        std::stable_sort(view_.begin(), view_.end(), [&](std::size_t a, std::size_t b) {
-            return index.less(rows_[a], rows_[b]);
-        });
-    }
+    if (active_ >= 0) sortView(indexes_[static_cast<std::size_t>(active_)]);
     viewDirty_ = false;
 
     if (cursorRow_ != kNoRow) {
@@ -213,6 +217,69 @@ void MemoryTable::ensureView() const {
     cursorRow_ = view_[static_cast<std::size_t>(cursorPos_)];
     eof_ = false;
     bof_ = cursorPos_ == 0 && bof_;
+}
+
+namespace {
+
+// A text sort key: the cell's bytes with ASCII letters folded, so that plain
+// byte comparison gives the index order. Null texts sort first.
+struct TextKey {
+    std::string_view key;
+    std::size_t id;
+    bool null;
+};
+
+// Orders the view of a one-field text index with prepared keys: the generic
+// comparison goes through the value type and folds case at every step.
+bool SortByTextKeys(std::vector<std::size_t>& view, const std::vector<TableRow>& rows, std::size_t column,
+                    bool descending) {
+    std::size_t folded = 0;
+    for (std::size_t id : view) {
+        const auto& storage = rows[id][column].storage();
+        if (std::holds_alternative<std::monostate>(storage)) continue;
+        const auto* text = std::get_if<std::string>(&storage);
+        if (!text) return false;
+        if (std::any_of(text->begin(), text->end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+            folded += text->size();
+    }
+    std::string arena;  // folded copies, only of texts that have capitals
+    arena.reserve(folded);
+    std::vector<TextKey> keys;
+    keys.reserve(view.size());
+    for (std::size_t id : view) {
+        const auto* text = std::get_if<std::string>(&rows[id][column].storage());
+        if (!text) {
+            keys.push_back({{}, id, true});
+            continue;
+        }
+        if (!std::any_of(text->begin(), text->end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+            keys.push_back({*text, id, false});
+            continue;
+        }
+        const std::size_t at = arena.size();
+        for (char c : *text) arena += AsciiLower(c);
+        keys.push_back({std::string_view(arena).substr(at), id, false});
+    }
+    // Ties keep insertion order (the view is in id order here), as a
+    // stable sort would.
+    auto order = [descending](const TextKey& a, const TextKey& b) {
+        int c = a.null != b.null ? (a.null ? -1 : 1) : (a.null ? 0 : a.key.compare(b.key));
+        if (descending) c = -c;
+        return c != 0 ? c < 0 : a.id < b.id;
+    };
+    std::sort(keys.begin(), keys.end(), order);
+    for (std::size_t i = 0; i < keys.size(); ++i) view[i] = keys[i].id;
+    return true;
+}
+
+}  // namespace
+
+void MemoryTable::sortView(const TableIndex& index) const {
+    if (index.columns().size() == 1 &&
+        SortByTextKeys(view_, rows_, static_cast<std::size_t>(index.columns().front()), index.descending()))
+        return;
+    std::stable_sort(view_.begin(), view_.end(),
+                     [&](std::size_t a, std::size_t b) { return index.less(rows_[a], rows_[b]); });
 }
 
 int MemoryTable::recordCount() const {

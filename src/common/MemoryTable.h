@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,8 @@ public:
     // More values than fields, or a value its field cannot hold, rejects the
     // whole row.
     Status appendRow(std::vector<std::string> texts);
+    // The same, taking the texts (left moved-from): for loaders of many rows.
+    Status appendRowTexts(std::span<std::string> texts);
     // Two-step entry of a new row: append(), setText(col, text)..., post().
     Status append();
     Status setText(int col, std::string_view text);
@@ -137,6 +140,7 @@ private:
     bool passesFilter(const TableRow& row) const;
     void commitRow(TableRow row);
     void ensureView() const;
+    void sortView(const TableIndex& index) const;
     void invalidateView() { viewDirty_ = true; }
     void resetCursor();
     void dropRowsAndSettings();

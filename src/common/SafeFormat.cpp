@@ -384,6 +384,11 @@ private:
 
 }  // namespace
 
+std::string FixedDecimal(double value, int places) {
+    if (!std::isfinite(value)) return NonFiniteText(value);
+    return FixedText(ToDecimal(value), places, false);
+}
+
 std::size_t DisplayColumns(std::string_view text) {
     std::size_t columns = 0;
     for (std::size_t i = 0; i < text.size(); i += SequenceLength(text, i)) columns += ColumnsAt(text, i);

@@ -92,6 +92,10 @@ Result<std::string> Format(std::string_view pattern, A&&... args) {
     }
 }
 
+// What Format("%.*f", places, value) gives, without reading a pattern: for
+// callers that format every cell of a column.
+std::string FixedDecimal(double value, int places);
+
 // Display columns of a UTF-8 text in the GBK screen font (ASCII 1, others 2).
 std::size_t DisplayColumns(std::string_view text);
 

@@ -143,22 +143,24 @@ bool IsAscii(std::string_view text) {
 }
 }  // namespace
 
-Result<std::string> Utf8ToGbk(std::string_view utf8) {
-    if (IsAscii(utf8)) return std::string(utf8);
-    std::string out;
-    out.reserve(utf8.size());
+bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
+    if (IsAscii(utf8)) {
+        out.append(utf8);
+        return true;
+    }
     for (std::size_t pos = 0; pos < utf8.size();) {
         const auto cp = DecodeUtf8At(utf8, pos);
-        if (!cp || !AppendGbk(out, cp->value)) return Error{Utf8EncodeError(utf8, pos)};
+        if (!cp || !AppendGbk(out, cp->value)) return false;
         pos += cp->length;
     }
-    return out;
+    return true;
 }
 
-Result<std::string> GbkToUtf8(std::string_view gbk) {
-    if (IsAscii(gbk)) return std::string(gbk);
-    std::string out;
-    out.reserve(gbk.size() + gbk.size() / 2);
+bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {
+    if (IsAscii(gbk)) {
+        out.append(gbk);
+        return true;
+    }
     for (std::size_t pos = 0; pos < gbk.size();) {
         const auto byte = static_cast<unsigned char>(gbk[pos]);
         if (byte < 0x80) {
@@ -171,8 +173,42 @@ Result<std::string> GbkToUtf8(std::string_view gbk) {
             const int trail = IsLeadByte(byte) && pos + 1 < gbk.size()
                                   ? TrailIndex(static_cast<unsigned char>(gbk[pos + 1]))
                                   : -1;
-            if (trail < 0) return Error{GbkDecodeError(gbk, pos)};
+            if (trail < 0) return false;
             AppendUtf8(out, kTwoByte[(byte - 0x81) * kTrailCount + static_cast<unsigned>(trail)]);
+            pos += 2;
+        }
+    }
+    return true;
+}
+
+Result<std::string> Utf8ToGbk(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    if (!AppendUtf8AsGbk(out, utf8)) {
+        for (std::size_t pos = 0;; ) {  // find the fault to name it
+            const auto cp = DecodeUtf8At(utf8, pos);
+            std::string probe;
+            if (!cp || !AppendGbk(probe, cp->value)) return Error{Utf8EncodeError(utf8, pos)};
+            pos += cp->length;
+        }
+    }
+    return out;
+}
+
+Result<std::string> GbkToUtf8(std::string_view gbk) {
+    std::string out;
+    out.reserve(gbk.size() + (IsAscii(gbk) ? 0 : gbk.size() / 2));
+    if (!AppendGbkAsUtf8(out, gbk)) {
+        for (std::size_t pos = 0;;) {  // find the fault to name it
+            const auto byte = static_cast<unsigned char>(gbk[pos]);
+            if (byte < 0x80 || byte == kEuroByte) {
+                ++pos;
+                continue;
+            }
+            const int trail = IsLeadByte(byte) && pos + 1 < gbk.size()
+                                  ? TrailIndex(static_cast<unsigned char>(gbk[pos + 1]))
+                                  : -1;
+            if (trail < 0) return Error{GbkDecodeError(gbk, pos)};
             pos += 2;
         }
     }

@@ -19,6 +19,12 @@ Result<std::string> Utf8ToGbk(std::string_view utf8);
 // Fails on a byte sequence that is not a GBK character, naming its position.
 Result<std::string> GbkToUtf8(std::string_view gbk);
 
+// Append forms for writers of large outputs: no string per piece. False on
+// the first text that cannot be converted (`out` may then hold part of it;
+// the functions above name the fault).
+bool AppendUtf8AsGbk(std::string& out, std::string_view utf8);
+bool AppendGbkAsUtf8(std::string& out, std::string_view gbk);
+
 // For log files only: like Utf8ToGbk, but never fails. A character outside
 // GBK is written as \u{XXXX} and an invalid UTF-8 byte as \x{HH}, so a log
 // line is never lost and nothing is silently replaced.

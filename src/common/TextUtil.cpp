@@ -27,6 +27,7 @@ std::string AsciiUpper(std::string_view text) {
 int CompareNoCase(std::string_view a, std::string_view b) {
     const auto n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
+        if (a[i] == b[i]) continue;  // the common case: no folding needed
         const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
         const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
         if (x != y) return x < y ? -1 : 1;

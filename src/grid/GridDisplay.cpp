@@ -45,9 +45,8 @@ std::string FormatNumberPicture(double value, std::string_view picture) {
     maxDec = std::min(maxDec, kMaxPictureDecimals);
     minDec = std::min(minDec, kMaxPictureDecimals);
 
-    auto fixed = Format("%.*f", maxDec, value);
-    if (!fixed) return std::string(picture);
-    std::string_view digits = *fixed;
+    const std::string fixed = FixedDecimal(value, maxDec);
+    std::string_view digits = fixed;
     const bool negative = !digits.empty() && digits.front() == '-';
     if (negative) digits.remove_prefix(1);
     const std::size_t dot = digits.find('.');
@@ -82,8 +81,10 @@ CheckState CheckBoxState(const GridColumn& column, std::string_view fieldText) {
 }
 
 std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, int row) {
-    if (column.fieldName.empty()) return {};
-    const int col = table.fieldIndex(column.fieldName);
+    return CellDisplayText(column, table, row, column.fieldName.empty() ? -1 : table.fieldIndex(column.fieldName));
+}
+
+std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, int row, int col) {
     if (col < 0) return {};
     const FieldValue& value = table.value(row, col);
     if (value.isNull()) return {};

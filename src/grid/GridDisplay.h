@@ -33,6 +33,9 @@ CheckState CheckBoxState(const GridColumn& column, std::string_view fieldText);
 // holds a plain decimal number, as server answers do), "" for a null cell
 // or a column without a field in the table, the stored text otherwise.
 std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, int row);
+// The same with the column's field number already looked up (-1 for none),
+// for callers that visit every row.
+std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, int row, int field);
 
 // A footer's text, and its number for count and sum footers.
 struct FooterValue {

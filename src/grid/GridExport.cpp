@@ -40,11 +40,10 @@ GridFont WithRgb(GridFont font, const std::function<uint32_t(int)>& systemColor)
     return font;
 }
 
-ExportCell DataCell(const GridColumn& column, const MemoryTable& table, int row) {
+ExportCell DataCell(const GridColumn& column, const MemoryTable& table, int row, int col) {
     ExportCell cell;
-    const int col = column.fieldName.empty() ? -1 : table.fieldIndex(column.fieldName);
     if (col < 0) return cell;  // blank: no field
-    cell.text = CellDisplayText(column, table, row);
+    cell.text = CellDisplayText(column, table, row, col);
     if (column.mapsCodes()) {
         cell.kind = ExportCellKind::Text;
         return cell;
@@ -104,8 +103,8 @@ Status ForEachText(const ExportSheet& sheet, Visit visit) {
 }
 
 void Put16(std::string& out, uint32_t value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
+    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
+    out.append(bytes, 2);
 }
 void Put32(std::string& out, uint32_t value) {
     Put16(out, value & 0xFFFF);
@@ -114,11 +113,14 @@ void Put32(std::string& out, uint32_t value) {
 
 void PutRecordHead(std::string& out, uint16_t number, std::size_t length, std::size_t row, std::size_t col,
                    uint16_t format) {
-    Put16(out, number);
-    Put16(out, static_cast<uint32_t>(length));
-    Put16(out, static_cast<uint32_t>(row));
-    Put16(out, static_cast<uint32_t>(col));
-    Put16(out, format);
+    char head[10];
+    const uint32_t words[5] = {number, static_cast<uint32_t>(length), static_cast<uint32_t>(row),
+                               static_cast<uint32_t>(col), format};
+    for (int i = 0; i < 5; ++i) {
+        head[2 * i] = static_cast<char>(words[i] & 0xFF);
+        head[2 * i + 1] = static_cast<char>((words[i] >> 8) & 0xFF);
+    }
+    out.append(head, sizeof head);
 }
 
 Status PutCell(std::string& out, const ExportSheet& sheet, std::size_t row, std::size_t col, const ExportCell& cell) {
@@ -139,17 +141,47 @@ Status PutCell(std::string& out, const ExportSheet& sheet, std::size_t row, std:
         return Status::success();
     }
     case ExportCellKind::Text: {
-        auto gbk = CellGbk(sheet, row, col, cell.text);
-        if (!gbk) return Error{gbk.error()};
-        if (gbk->size() > kMaxWorksheetText)
+        // The head is written first and its lengths filled in once the
+        // text's GBK size is known: no string per cell.
+        const std::size_t head = out.size();
+        PutRecordHead(out, 0x0204, 0, row, col, 0);
+        Put16(out, 0);
+        if (!AppendUtf8AsGbk(out, cell.text)) {
+            out.resize(head);
+            return Error{CellGbk(sheet, row, col, cell.text).error()};
+        }
+        const std::size_t size = out.size() - head - 12;
+        if (size > kMaxWorksheetText) {
+            out.resize(head);
             return Error{"the text of " + CellPlace(row, col, sheet) + " is longer than a worksheet cell can hold"};
-        PutRecordHead(out, 0x0204, 8 + gbk->size(), row, col, 0);
-        Put16(out, static_cast<uint32_t>(gbk->size()));
-        out += *gbk;
+        }
+        const auto patch = [&](std::size_t at, std::size_t value) {
+            out[at] = static_cast<char>(value & 0xFF);
+            out[at + 1] = static_cast<char>((value >> 8) & 0xFF);
+        };
+        patch(head + 2, 8 + size);
+        patch(head + 10, size);
         return Status::success();
     }
     }
     return Status::success();
+}
+
+// The UTF-8 bytes of every cell text, to size an output once.
+std::size_t TextBytesOf(const ExportSheet& sheet) {
+    std::size_t bytes = 0;
+    for (const auto& column : sheet.columns) bytes += column.title.size();
+    for (const auto& record : sheet.rows)
+        for (const auto& cell : record) bytes += cell.text.size();
+    if (sheet.footer)
+        for (const auto& cell : *sheet.footer) bytes += cell.text.size();
+    return bytes;
+}
+
+std::size_t CellCount(const ExportSheet& sheet) {
+    std::size_t cells = sheet.columns.size() * (1 + (sheet.footer ? 1 : 0));
+    for (const auto& record : sheet.rows) cells += record.size();
+    return cells;
 }
 
 const char* AlignWord(ColumnAlign align) {
@@ -174,29 +206,11 @@ std::string HtmlEscape(std::string_view text) {
     return ReplaceAll(out, "\"", "&quot");
 }
 
-// Font texts are UTF-8 here; the whole page is converted at the end.
-std::string HtmlFontText(const GridFont& font, std::string_view text) {
-    std::string out = "<FONT STYLE=\"font-family: " + font.name + "; font-size: " + std::to_string(font.size) +
-                      "pt; color: #" + Hex6(static_cast<uint32_t>(font.color)) + "\">";
-    if (font.bold) out += "<B>";
-    if (font.italic) out += "<I>";
-    if (font.underline) out += "<U>";
-    if (font.strikeOut) out += "<STRIKE>";
-    out += HtmlEscape(text);
-    if (font.bold) out += "</B>";
-    if (font.italic) out += "</I>";
-    if (font.underline) out += "</U>";
-    if (font.strikeOut) out += "</STRIKE>";
-    return out + "</FONT>";
-}
-
 // A cell text on one line of a text export: TAB, CR and LF would start a
 // new cell or line, so they become blanks.
-std::string OneTextCell(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
-    return out;
+void OneTextCell(std::string& out, std::size_t from) {
+    for (std::size_t i = from; i < out.size(); ++i)
+        if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') out[i] = ' ';
 }
 
 std::string_view LogPrefix(ExportFormat format) {
@@ -249,11 +263,16 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
         out.footerFont = WithRgb(column->footer.font, sys);
         sheet.columns.push_back(std::move(out));
     }
+    // Field numbers are looked up once per column, not per cell.
+    std::vector<int> fieldOf;
+    for (const GridColumn* column : shown)
+        fieldOf.push_back(column->fieldName.empty() ? -1 : table.fieldIndex(column->fieldName));
     const int rows = table.recordCount();
     sheet.rows.reserve(static_cast<std::size_t>(rows));
     for (int row = 0; row < rows; ++row) {
         std::vector<ExportCell> record;
-        for (const GridColumn* column : shown) record.push_back(DataCell(*column, table, row));
+        record.reserve(shown.size());
+        for (std::size_t c = 0; c < shown.size(); ++c) record.push_back(DataCell(*shown[c], table, row, fieldOf[c]));
         sheet.rows.push_back(std::move(record));
     }
     if (param.footerCountFlag()) {
@@ -283,6 +302,7 @@ Result<std::string> ExcelBytes(const ExportSheet& sheet) {
         return Error{"a worksheet holds at most 65536 rows and columns; this export has " + std::to_string(sheetRows) +
                      " rows and " + std::to_string(sheet.columns.size()) + " columns"};
     std::string out;
+    out.reserve(TextBytesOf(sheet) + 14 * CellCount(sheet) + 32);
     Put16(out, 0x0809);
     Put16(out, 8);
     out.append("\x00\x00\x10\x00\x00\x00\x00\x00", 8);
@@ -306,17 +326,41 @@ Result<std::string> ExcelBytes(const ExportSheet& sheet) {
     return out;
 }
 
-Result<std::string> HtmlBytes(const ExportSheet& sheet) {
-    // Every text is checked first so that the error names the cell.
-    if (auto checked = ForEachText(sheet, [&](std::size_t r, std::size_t c, std::string_view text) -> Status {
-            if (auto gbk = CellGbk(sheet, r, c, text); !gbk) return Error{gbk.error()};
-            return Status::success();
-        });
-        !checked)
-        return Error{checked.error()};
+namespace {
 
-    std::string page;
-    auto line = [&](std::string_view text) { page.append(text).append("\r\n"); };
+// The markup around one cell's text, UTF-8.
+struct CellMarkup {
+    std::string before;
+    std::string after;
+};
+
+CellMarkup TdMarkup(int width, ColumnAlign align, std::optional<uint32_t> background, const GridFont& font) {
+    CellMarkup m;
+    m.before = "  <TD WIDTH=" + std::to_string(width) + " ALIGN=\"" + AlignWord(align) + "\"";
+    if (background) m.before += " BGCOLOR=#" + Hex6(*background);
+    m.before += "><FONT STYLE=\"font-family: " + font.name + "; font-size: " + std::to_string(font.size) +
+                "pt; color: #" + Hex6(static_cast<uint32_t>(font.color)) + "\">";
+    if (font.bold) m.before += "<B>";
+    if (font.italic) m.before += "<I>";
+    if (font.underline) m.before += "<U>";
+    if (font.strikeOut) m.before += "<STRIKE>";
+    if (font.bold) m.after += "</B>";
+    if (font.italic) m.after += "</I>";
+    if (font.underline) m.after += "</U>";
+    if (font.strikeOut) m.after += "</STRIKE>";
+    m.after += "</FONT></TD>\r\n";
+    return m;
+}
+
+// Writes the page through a sink: piece() gives markup in the sink's code
+// (made once per column, not per cell), put() appends it, cell() appends a
+// cell text escaped and fails on a text the sink cannot hold.
+template <class Sink>
+bool WritePage(const ExportSheet& sheet, Sink& sink) {
+    auto line = [&](std::string_view text) {
+        sink.put(sink.piece(text));
+        sink.put("\r\n");
+    };
     line("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
     line("<HTML>");
     line("<HEAD>");
@@ -336,43 +380,128 @@ Result<std::string> HtmlBytes(const ExportSheet& sheet) {
     line(table);
     line("");
 
+    struct Piece {
+        std::string before, after;
+    };
+    auto pieces = [&](const CellMarkup& m) { return Piece{sink.piece(m.before), sink.piece(m.after)}; };
     line("<TR>");
-    for (const auto& column : sheet.columns)
-        line("  <TD WIDTH=" + std::to_string(column.width) + " ALIGN=\"" + AlignWord(column.titleAlign) + "\">" +
-             HtmlFontText(column.titleFont, column.title) + "</TD>");
+    for (std::size_t c = 0; c < sheet.columns.size(); ++c) {
+        const ExportColumn& column = sheet.columns[c];
+        const Piece p = pieces(TdMarkup(column.width, column.titleAlign, std::nullopt, column.titleFont));
+        sink.put(p.before);
+        if (!sink.cell(column.title, 0, c)) return false;
+        sink.put(p.after);
+    }
     line("</TR>");
-    auto cellsRow = [&](const std::vector<ExportCell>& cells, bool footer) {
+    std::size_t row = 1;
+    auto cellsRow = [&](const std::vector<ExportCell>& cells, const std::vector<Piece>& markup) {
         line("<TR>");
         for (std::size_t c = 0; c < cells.size(); ++c) {
-            const ExportColumn& column = sheet.columns[c];
-            line("  <TD WIDTH=" + std::to_string(column.width) + " ALIGN=\"" +
-                 AlignWord(footer ? column.footerAlign : column.align) + "\" BGCOLOR=#" +
-                 Hex6(footer ? sheet.footerColor : column.color) + ">" +
-                 HtmlFontText(footer ? column.footerFont : column.font, cells[c].text) + "</TD>");
+            sink.put(markup[c].before);
+            if (!sink.cell(cells[c].text, row, c)) return false;
+            sink.put(markup[c].after);
         }
         line("</TR>");
+        ++row;
+        return true;
     };
-    for (const auto& record : sheet.rows) cellsRow(record, false);
-    if (sheet.footer) cellsRow(*sheet.footer, true);
+    std::vector<Piece> recordMarkup;
+    for (const auto& column : sheet.columns)
+        recordMarkup.push_back(pieces(TdMarkup(column.width, column.align, column.color, column.font)));
+    for (const auto& record : sheet.rows)
+        if (!cellsRow(record, recordMarkup)) return false;
+    if (sheet.footer) {
+        std::vector<Piece> footerMarkup;
+        for (const auto& column : sheet.columns)
+            footerMarkup.push_back(pieces(TdMarkup(column.width, column.footerAlign, sheet.footerColor, column.footerFont)));
+        if (!cellsRow(*sheet.footer, footerMarkup)) return false;
+    }
     line("</TABLE>");
     line("</BODY>");
     line("</HTML>");
+    return true;
+}
 
-    auto gbk = Utf8ToGbk(page);
-    if (!gbk) return Error{"the page cannot be written in GBK: " + gbk.error()};  // grid or font name
-    return gbk;
+// The page as UTF-8, for naming a fault in a grid or font name.
+struct Utf8PageSink {
+    std::string page;
+    std::string piece(std::string_view text) { return std::string(text); }
+    void put(std::string_view text) { page += text; }
+    bool cell(std::string_view text, std::size_t, std::size_t) {
+        page += HtmlEscape(text);
+        return true;
+    }
+};
+
+// The page written straight in GBK.
+struct GbkPageSink {
+    const ExportSheet& sheet;
+    std::string page;
+    bool markupFailed = false;
+    std::optional<std::string> cellError;
+
+    std::string piece(std::string_view text) {
+        std::string out;
+        if (!AppendUtf8AsGbk(out, text)) markupFailed = true;
+        return out;
+    }
+    void put(std::string_view text) { page += text; }
+    bool cell(std::string_view text, std::size_t row, std::size_t col) {
+        if (text.empty()) {
+            page += "&nbsp";
+            return true;
+        }
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char* escaped = nullptr;
+            switch (text[i]) {
+            case '&': escaped = "&amp"; break;
+            case '<': escaped = "&lt"; break;
+            case '>': escaped = "&gt"; break;
+            case '"': escaped = "&quot"; break;
+            default: continue;
+            }
+            // UTF-8 sequences hold no ASCII bytes: cutting here splits none.
+            if (!AppendUtf8AsGbk(page, text.substr(start, i - start))) return failCell(text, row, col);
+            page += escaped;
+            start = i + 1;
+        }
+        if (!AppendUtf8AsGbk(page, text.substr(start))) return failCell(text, row, col);
+        return true;
+    }
+    bool failCell(std::string_view text, std::size_t row, std::size_t col) {
+        cellError = CellGbk(sheet, row, col, text).error();
+        return false;
+    }
+};
+
+}  // namespace
+
+Result<std::string> HtmlBytes(const ExportSheet& sheet) {
+    GbkPageSink sink{sheet, {}, false, std::nullopt};
+    // Each cell line holds the text and about 140 bytes of markup.
+    sink.page.reserve(TextBytesOf(sheet) + 150 * CellCount(sheet) + 512);
+    // A cell the page cannot hold is named before a grid or font name.
+    if (!WritePage(sheet, sink)) return Error{*sink.cellError};
+    if (sink.markupFailed) {
+        Utf8PageSink utf8;
+        WritePage(sheet, utf8);
+        return Error{"the page cannot be written in GBK: " + Utf8ToGbk(utf8.page).error()};  // grid or font name
+    }
+    return std::move(sink.page);
 }
 
 Result<std::string> TextBytes(const ExportSheet& sheet) {
     std::string out;
+    out.reserve(TextBytesOf(sheet) + 2 * CellCount(sheet));
     std::size_t lastRow = 0;
     auto done = ForEachText(sheet, [&](std::size_t r, std::size_t c, std::string_view text) -> Status {
-        auto gbk = CellGbk(sheet, r, c, text);
-        if (!gbk) return Error{gbk.error()};
         if (r != lastRow) out += "\r\n";
         else if (c > 0) out += '\t';
         lastRow = r;
-        out += OneTextCell(*gbk);
+        const std::size_t at = out.size();
+        if (!AppendUtf8AsGbk(out, text)) return Error{CellGbk(sheet, r, c, text).error()};
+        OneTextCell(out, at);
         return Status::success();
     });
     if (!done) return Error{done.error()};

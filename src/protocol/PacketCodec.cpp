@@ -202,8 +202,8 @@ bool IsBlankBody(std::string_view body) {
                        [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
 }
 
-std::vector<std::string> SplitBody(std::string_view body) {
-    std::vector<std::string> items;
+std::vector<std::string_view> SplitBodyViews(std::string_view body) {
+    std::vector<std::string_view> items;
     if (IsBlankBody(body)) return items;
     if (auto end = body.find('\0'); end != std::string_view::npos) body = body.substr(0, end);
 
@@ -212,7 +212,7 @@ std::vector<std::string> SplitBody(std::string_view body) {
     while (i < body.size()) {
         const char c = body[i];
         if (c == kItemSeparator || c == '\n' || c == '\r') {
-            items.emplace_back(body.substr(start, i - start));
+            items.push_back(body.substr(start, i - start));
             // CR LF is one terminator; every other byte stands alone.
             i += (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') ? 2 : 1;
             start = i;
@@ -220,8 +220,13 @@ std::vector<std::string> SplitBody(std::string_view body) {
             ++i;
         }
     }
-    if (start < body.size()) items.emplace_back(body.substr(start));
+    if (start < body.size()) items.push_back(body.substr(start));
     return items;
+}
+
+std::vector<std::string> SplitBody(std::string_view body) {
+    const auto views = SplitBodyViews(body);
+    return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::string GetItem(std::string_view body, int row, std::size_t columns, int column) {

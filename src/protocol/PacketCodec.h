@@ -138,6 +138,8 @@ private:
 // items. Each terminator is read on its own, so "A" 0x08 CR LF "B" is the
 // three items "A", "", "B" (0x08 ends "A", CR LF ends an empty item).
 std::vector<std::string> SplitBody(std::string_view body);
+// The same items as views into `body`, for readers that copy each item once.
+std::vector<std::string_view> SplitBodyViews(std::string_view body);
 
 // True when the body holds only bytes 0x00..0x20.
 bool IsBlankBody(std::string_view body);

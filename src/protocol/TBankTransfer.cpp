@@ -1,6 +1,11 @@
 #include "protocol/TBankTransfer.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
 #include <functional>
 
 #include "common/Clock.h"
@@ -43,16 +48,50 @@ Result<std::string> CentsToUnits(std::string_view cents) {
     const bool whole = !digits.empty() && digits.size() <= 18 &&
                        digits.find_first_not_of("0123456789") == std::string_view::npos;
     if (whole) {
-        const long long value = std::stoll(std::string(digits));
-        const auto units = value / 100;
-        const auto rest = value % 100;
-        std::string out = (negative && value != 0) ? "-" : "";
-        out += std::to_string(units) + "." + (rest < 10 ? "0" : "") + std::to_string(rest);
+        long long value = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), value);
+        char units[24];
+        const char* unitsEnd = std::to_chars(units, units + sizeof units, value / 100).ptr;
+        const auto rest = static_cast<int>(value % 100);
+        std::string out;
+        if (negative && value != 0) out += '-';
+        out.append(units, static_cast<std::size_t>(unitsEnd - units));
+        out += '.';
+        out += static_cast<char>('0' + rest / 10);
+        out += static_cast<char>('0' + rest % 10);
         return out;
     }
     const auto value = ReadDecimal(text);
     if (!value) return Error{"金额“" + std::string(text) + "”不是数字"};
     return Format("%.2f", *value / 100.0);
+}
+
+// Bank.ini as last read, read again only when the file changes: every log
+// block needs its texts, and an edit must show at once. Size and time tell
+// an edit; a file written in the last two seconds is read every time, as
+// its time may not yet tell two quick edits apart.
+std::shared_ptr<const Profile> IniTexts(const std::string& file) {
+    struct Cached {
+        std::string file;
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type time;
+        std::shared_ptr<const Profile> ini;
+    };
+    static std::mutex mutex;
+    static Cached cached;
+    std::error_code error;
+    const std::filesystem::path path(file);
+    const auto time = std::filesystem::last_write_time(path, error);
+    const auto size = error ? 0 : std::filesystem::file_size(path, error);
+    if (error) return std::make_shared<const Profile>(Profile::Load(path));
+    std::lock_guard lock(mutex);
+    if (cached.ini && cached.file == file && cached.size == size && cached.time == time) return cached.ini;
+    auto ini = std::make_shared<const Profile>(Profile::Load(path));
+    if (std::filesystem::file_time_type::clock::now() - time > std::chrono::seconds(2))
+        cached = Cached{file, size, time, ini};
+    else
+        cached.ini.reset();
+    return ini;
 }
 
 // Table failures end the load with their own text.
@@ -243,12 +282,42 @@ std::string TBankTransfer::FailureMessage(std::string_view body, std::size_t col
     return Format("%s : %s", item(0), item(1)).valueOr(item(0));
 }
 
-Result<std::string> TBankTransfer::StoredCell(const std::string& column, std::string item) const {
-    if (FormatMode == 0) return item;
-    if (FormatMode > 5) return std::string();
-    if (ListHas(Settings.MoneyFields, column)) return CentsToUnits(item);
-    if (ListHas(Settings.DateFields, column)) return FormatDate(item);
-    if (ListHas(Settings.TimeFields, column)) return FormatTime(item);
+namespace {
+
+// An answer item as stored text: UTF-8, at most the result column width.
+bool DecodeItem(std::string_view raw, std::string& text, std::string& scratch) {
+    const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        text.assign(raw);
+    } else {
+        scratch.clear();
+        if (!AppendGbkAsUtf8(scratch, raw)) return false;
+        text.assign(scratch);  // sized to the text: the table keeps it
+    }
+    // Valid UTF-8 never has more display columns than bytes.
+    if (text.size() > kResultColumnWidth) text.resize(CutToColumns(text, kResultColumnWidth).size());
+    return true;
+}
+
+}  // namespace
+
+TBankTransfer::CellFormat TBankTransfer::ColumnFormat(const std::string& column) const {
+    if (FormatMode == 0) return CellFormat::AsReceived;
+    if (FormatMode > 5) return CellFormat::Empty;
+    if (ListHas(Settings.MoneyFields, column)) return CellFormat::Money;
+    if (ListHas(Settings.DateFields, column)) return CellFormat::Date;
+    if (ListHas(Settings.TimeFields, column)) return CellFormat::Time;
+    return CellFormat::AsReceived;
+}
+
+Result<std::string> TBankTransfer::StoredCell(CellFormat format, std::string item) {
+    switch (format) {
+    case CellFormat::AsReceived: return item;
+    case CellFormat::Empty: return std::string();
+    case CellFormat::Money: return CentsToUnits(item);
+    case CellFormat::Date: return FormatDate(item);
+    case CellFormat::Time: return FormatTime(item);
+    }
     return item;
 }
 
@@ -257,13 +326,14 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
     bool updating = false;
     try {
         if (columns == 0) throw std::runtime_error("应答的列数为 0");
-        const auto items = SplitBody(body);
+        const auto items = SplitBodyViews(body);
+        // Every item is decoded before the table changes: a bad one loads nothing.
         std::vector<std::string> texts;
         texts.reserve(items.size());
-        for (const auto& raw : items) {
-            auto text = GbkToUtf8(raw);
-            if (!text.ok()) throw std::runtime_error("应答含有无效的字符：" + text.error());
-            texts.push_back(std::string(CutToColumns(text.value(), kResultColumnWidth)));
+        std::string scratch;
+        for (const auto raw : items) {
+            if (!DecodeItem(raw, texts.emplace_back(), scratch))
+                throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
         }
         // Too few items to name the columns: nothing to load, and a first
         // frame leaves the previous columns and rows as they are.
@@ -279,27 +349,26 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
         if (tableColumns < columns)
             throw std::runtime_error("应答有 " + std::to_string(columns) + " 列，结果表只有 " +
                                      std::to_string(tableColumns) + " 列");
+        if (ResultTable.editing() && texts.size() > columns)
+            throw std::runtime_error("a new row is already being edited");
+        // The formatting lists are looked up once per column, not per cell.
+        std::vector<CellFormat> formats;
+        formats.reserve(columns);
+        for (std::size_t c = 0; c < columns; ++c) formats.push_back(ColumnFormat(ResultTable.fields()[c].name));
         ResultTable.beginUpdate();
         updating = true;
-        bool inserting = false;
-        for (std::size_t b = columns; b < texts.size(); ++b) {
-            const auto column = b % columns;
-            if (column == 0) {
-                if (inserting) Check(ResultTable.post());
-                inserting = false;
-                Check(ResultTable.append());
-                inserting = true;
-            }
-            auto stored = StoredCell(ResultTable.fields()[column].name, std::move(texts[b]));
-            Status set = stored.ok() ? ResultTable.setText(column, stored.value()) : Status(Error{stored.error()});
-            if (!set.ok()) {
+        for (std::size_t start = columns; start < texts.size(); start += columns) {
+            const std::size_t end = std::min(start + columns, texts.size());
+            for (std::size_t b = start; b < end; ++b) {
+                const CellFormat format = formats[b - start];
+                if (format == CellFormat::AsReceived) continue;
+                auto stored = StoredCell(format, std::move(texts[b]));
                 // A half-filled row is never kept.
-                ResultTable.cancel();
-                inserting = false;
-                throw std::runtime_error(set.error());
+                if (!stored.ok()) throw std::runtime_error(stored.error());
+                texts[b] = std::move(stored).value();
             }
+            Check(ResultTable.appendRowTexts(std::span<std::string>(texts).subspan(start, end - start)));
         }
-        if (inserting) Check(ResultTable.post());
         ResultTable.endUpdate();
         updating = false;
     } catch (const TransferLogError&) {
@@ -318,28 +387,32 @@ std::string TBankTransfer::OperationNameOr(std::size_t index, const char* fallba
 
 std::string TBankTransfer::FormatDate(std::string_view text) {
     if (text.size() < 8) return std::string(text);
-    return std::string(text.substr(0, 4)) + "-" + std::string(text.substr(4, 2)) + "-" +
-           std::string(text.substr(6, 2));
+    std::string out;
+    out.reserve(10);
+    out.append(text.substr(0, 4)).append(1, '-').append(text.substr(4, 2)).append(1, '-').append(text.substr(6, 2));
+    return out;
 }
 
 std::string TBankTransfer::FormatTime(std::string_view text) {
     if (text.size() < 6) return std::string(text);
-    return std::string(text.substr(0, 2)) + ":" + std::string(text.substr(2, 2)) + ":" +
-           std::string(text.substr(4, 2));
+    std::string out;
+    out.reserve(8);
+    out.append(text.substr(0, 2)).append(1, ':').append(text.substr(2, 2)).append(1, ':').append(text.substr(4, 2));
+    return out;
 }
 
 std::string TBankTransfer::MessageText(std::string_view key) const {
-    return Profile::Load(Settings.IniFile()).readString("Values", key, "");
+    return IniTexts(Settings.IniFile())->readString("Values", key, "");
 }
 
 std::string TBankTransfer::ReturnCodeText(std::string_view code) const {
-    return Profile::Load(Settings.IniFile()).readString("ReturnCode", code, "");
+    return IniTexts(Settings.IniFile())->readString("ReturnCode", code, "");
 }
 
 void TBankTransfer::LogEvent(const std::string& message, int level) {
     if (!LogEvents) return;
-    const auto ini = Profile::Load(Settings.IniFile());
-    const auto label = [&](const char* key) { return ini.readString("Values", key, ""); };
+    const auto ini = IniTexts(Settings.IniFile());
+    const auto label = [&](const char* key) { return ini->readString("Values", key, ""); };
     // One line per event in the file: every line break becomes one blank.
     auto oneLine = ReplaceAll(message, "\r\n", " ");
     for (auto& c : oneLine)

@@ -105,7 +105,9 @@ protected:
 
 private:
     std::string FailureMessage(std::string_view body, std::size_t columns);
-    Result<std::string> StoredCell(const std::string& column, std::string item) const;
+    enum class CellFormat { AsReceived, Empty, Money, Date, Time };
+    CellFormat ColumnFormat(const std::string& column) const;
+    static Result<std::string> StoredCell(CellFormat format, std::string item);
     std::string ConnectEventText(std::string_view key) const;
 };
 

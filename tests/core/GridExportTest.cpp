@@ -229,6 +229,29 @@ TEST_F(GridExportTest, FileNamesGetTheDefaultExtension) {
     EXPECT_EQ(ExportFileName("", ExportFormat::Text), ".txt");
 }
 
+TEST(GridExportPage, ACellGbkCannotHoldIsNamedBeforeTheGridName) {
+    ExportSheet sheet;
+    sheet.gridName = "grid 😀";
+    sheet.columns.push_back(ExportColumn{});
+    sheet.columns[0].title = "T";
+    sheet.rows.push_back({ExportCell{ExportCellKind::Text, "a<b", 0, 0}});
+    auto page = HtmlBytes(sheet);
+    ASSERT_FALSE(page);
+    // The byte named is the one in the whole page.
+    const std::string pageStart =
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\r\n<HTML>\r\n<HEAD>\r\n<TITLE>\r\ngrid 😀";
+    EXPECT_EQ(page.error(), "the page cannot be written in GBK: " + Utf8ToGbk(pageStart).error());
+    sheet.rows.push_back({ExportCell{ExportCellKind::Text, "ok 😀", 0, 0}});
+    page = HtmlBytes(sheet);
+    ASSERT_FALSE(page);
+    EXPECT_NE(page.error().find("row 3, column 1"), std::string::npos) << page.error();
+    sheet.gridName = "grid";
+    sheet.rows.pop_back();
+    page = HtmlBytes(sheet);
+    ASSERT_TRUE(page) << page.error();
+    EXPECT_NE(page->find("a&ltb</FONT></TD>\r\n"), std::string::npos);
+}
+
 TEST_F(GridExportTest, TextGbkCannotHoldRefusesTheExportAndKeepsTheOldFile) {
     format(kThreeColumns);
     ASSERT_TRUE(table.appendRow({"ok", "1", "1"}));

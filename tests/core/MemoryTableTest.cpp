@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,19 @@ TEST(MemoryTableValues, BadTextIsRefusedWithoutTouchingTheTable) {
     EXPECT_TRUE(t.isNull(0, 1));
     EXPECT_EQ(t.text(9, 0), "") << "out-of-range rows read as null";
     EXPECT_EQ(t.text(0, "nothing"), "");
+}
+
+TEST(MemoryTableRows, TakenTextsFollowTheRulesOfAppendRow) {
+    MemoryTable t;
+    ASSERT_TRUE(t.defineFields({{"Name"}, {"Qty", FieldType::Integer}}).ok());
+    std::vector<std::string> texts = {"a long text that is not kept inline", "7", "", "x", "y", "z"};
+    ASSERT_TRUE(t.appendRowTexts(std::span<std::string>(texts).first(2)).ok());
+    ASSERT_TRUE(t.appendRowTexts(std::span<std::string>(texts).subspan(2, 1)).ok());
+    EXPECT_FALSE(t.appendRowTexts(std::span<std::string>(texts).subspan(3, 3)).ok()) << "three values, two fields";
+    EXPECT_FALSE(t.appendRowTexts(std::span<std::string>(texts).subspan(4, 2)).ok()) << "\"z\" is no integer";
+    EXPECT_EQ(Column(t, "Name"), (Texts{"a long text that is not kept inline", ""}));
+    EXPECT_EQ(Column(t, "Qty"), (Texts{"7", ""}));
+    EXPECT_TRUE(t.isNull(1, 0));
 }
 
 TEST(MemoryTableRows, TwoStepAppendPostAndCancel) {
@@ -233,6 +247,19 @@ TEST(MemoryTableIndex, OrdersByFieldType) {
 
     ASSERT_TRUE(t.setIndex("").ok());
     EXPECT_EQ(Column(t, "Code"), (Texts{"b", "10", "B", "a", "9"}));
+}
+
+TEST(MemoryTableIndex, TextFoldsOnlyAsciiLettersAndOrdersBytesUnsigned) {
+    MemoryTable t;
+    ASSERT_TRUE(t.defineFields({{"Name"}, {"Seq", FieldType::Integer}}).ok());
+    const Texts names = {"Zeta", "[x", "alpha", "\xE5\xB7\xA5", "", "zeta", "ALPHA", "Ab"};
+    for (std::size_t i = 0; i < names.size(); ++i) ASSERT_TRUE(t.appendRow({names[i], std::to_string(i)}).ok());
+    ASSERT_TRUE(t.addIndex("Name", "Name", false).ok());
+    ASSERT_TRUE(t.setIndex("Name").ok());
+    // '[' lies between 'Z' and 'a' as bytes: folded, it comes before letters.
+    EXPECT_EQ(Column(t, "Seq"), (Texts{"4", "1", "7", "2", "6", "0", "5", "3"}));
+    ASSERT_TRUE(t.addIndex("Name", "Name", true).ok());
+    EXPECT_EQ(Column(t, "Seq"), (Texts{"3", "0", "5", "2", "6", "7", "1", "4"}));
 }
 
 TEST(MemoryTableIndex, SeveralFieldsAndStability) {

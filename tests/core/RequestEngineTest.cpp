@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
 
 #include "EngineFixture.h"
 #include "common/Clock.h"
@@ -313,6 +315,23 @@ TEST_F(RequestEngine, LogBlockIsWrittenExactlyAndTheMessageKeepsItsLineBreaks) {
     EXPECT_NE(log.find(bar + "【登录】" + bar + "\r\n"), std::string::npos);
     EXPECT_EQ(log.substr(log.size() - block.size()), block);
     EXPECT_TRUE(folder->exists("logs/20240305.mlog"));
+}
+
+TEST_F(RequestEngine, EditedBankIniTextsShowInTheNextLogBlock) {
+    TQueryMarketMoney query;
+    query.OwnerWindow = &sink;
+    const auto ini = folder->path() / "Bank.ini";
+    auto edit = [&](const std::string& label, std::optional<std::chrono::minutes> age) {
+        writeBankIni("[Values]\nhn0007=" + label + "\n");
+        if (age) std::filesystem::last_write_time(ini, std::filesystem::file_time_type::clock::now() - *age);
+        query.LogEvent("x", LogInfo);
+        return sink.blocks.back().text;
+    };
+    // Same size each time: only the file's time or a fresh read tells them apart.
+    EXPECT_NE(edit("甲：", std::chrono::minutes(60)).find("甲：x"), std::string::npos);
+    EXPECT_NE(edit("乙：", std::chrono::minutes(30)).find("乙：x"), std::string::npos);
+    EXPECT_NE(edit("丙：", std::nullopt).find("丙：x"), std::string::npos);
+    EXPECT_NE(edit("丁：", std::nullopt).find("丁：x"), std::string::npos) << "two edits within one clock tick";
 }
 
 TEST_F(RequestEngine, EventsAfterMidnightGoToTheNewDaysFile) {

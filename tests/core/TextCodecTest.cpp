@@ -81,6 +81,17 @@ TEST(TextCodec, RefusesWhatGbkCannotHoldNamingThePosition) {
     }
 }
 
+TEST(TextCodec, AppendFormsAddToWhatIsThereAndRefuseLikeTheOthers) {
+    std::string out = "ab";
+    EXPECT_TRUE(AppendUtf8AsGbk(out, "中x"));
+    EXPECT_EQ(out, "ab\xD6\xD0x");
+    EXPECT_TRUE(AppendGbkAsUtf8(out, "\xB9\xFA"));
+    EXPECT_EQ(out, "ab\xD6\xD0x国");
+    std::string refused;
+    EXPECT_FALSE(AppendUtf8AsGbk(refused, "a😀"));
+    EXPECT_FALSE(AppendGbkAsUtf8(refused, "a\x81"));
+}
+
 TEST(TextCodec, RefusesInvalidGbk) {
     auto badTrail = GbkToUtf8("ok\x81\x20");
     ASSERT_FALSE(badTrail);
