@@ -12,7 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libsqlite3-dev qt6-base-dev libgl-dev xvfb xauth
+          libbenchmark-dev libsqlite3-dev libxlsxwriter-dev qt6-base-dev libgl-dev xvfb xauth
           qt6-translations-l10n fonts-wqy-microhei
           poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
 
