@@ -8,13 +8,19 @@
 #                      build-win32/), checked under Wine against the Linux simulator
 #   ./run.sh windows-core  the same without Qt: the core, the client and the core
 #                      tests only
+#   ./run.sh package   the Debian package vantrel_<version>_amd64.deb in build-deb/,
+#                      checked with lintian, installed, run and removed again
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libsqlite3-dev qt6-base-dev libgl-dev xvfb xauth
+          libbenchmark-dev libsqlite3-dev libxlsxwriter-dev qt6-base-dev libgl-dev xvfb xauth
           qt6-translations-l10n fonts-wqy-microhei
           poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
+
+# The Debian package: CPack's DEB generator needs dpkg-shlibdeps (dpkg-dev)
+# and file; objdump (binutils) reads the soname; lintian checks the result.
+PACKAGE_PACKAGES=(dpkg-dev file binutils lintian)
 
 # The Windows builds: the compilers, Wine (both halves), GoogleTest's sources
 # (built for the target) and what the Linux simulator needs; for the windows
@@ -131,13 +137,17 @@ case "${1:-}" in
         install_wine32
         windows 1
         ;;
+    package)
+        install_missing "${PACKAGE_PACKAGES[@]}"
+        tools/deb-check.sh
+        ;;
     windows-core)
         install_list "${WINDOWS_PACKAGES[@]}"
         install_wine32
         windows 0
         ;;
     *)
-        echo "usage: $0 test|demo|windows|windows-core" >&2
+        echo "usage: $0 test|demo|package|windows|windows-core" >&2
         exit 2
         ;;
 esac

@@ -67,3 +67,19 @@ if(NOT VANTREL_CORE_ONLY)
   find_package(Qt6 6.2 REQUIRED COMPONENTS Widgets PrintSupport OPTIONAL_COMPONENTS Test)
   # AUTOMOC/AUTOUIC are switched on per Qt target, never for the core.
 endif()
+
+# The Excel 2007 export (Debian: libxlsxwriter-dev). Cross builds have no
+# package of it for the target and leave it out; the export then refuses.
+if(CMAKE_CROSSCOMPILING)
+  set(xlsx_default OFF)
+else()
+  set(xlsx_default ON)
+endif()
+option(VANTREL_XLSX "Build the Excel 2007 (.xlsx) export with libxlsxwriter" ${xlsx_default})
+if(VANTREL_XLSX)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(XLSXWRITER IMPORTED_TARGET xlsxwriter)
+  if(NOT XLSXWRITER_FOUND)
+    message(FATAL_ERROR "libxlsxwriter not found (Debian: libxlsxwriter-dev); -DVANTREL_XLSX=OFF builds without the .xlsx export")
+  endif()
+endif()

@@ -215,7 +215,8 @@ void OneTextCell(std::string& out, std::size_t from) {
 
 std::string_view LogPrefix(ExportFormat format) {
     switch (format) {
-    case ExportFormat::Excel: return grid_log::kExcelFailed;
+    case ExportFormat::Excel:
+    case ExportFormat::Xlsx: return grid_log::kExcelFailed;
     case ExportFormat::Html: return grid_log::kHtmlFailed;
     default: return grid_log::kTextFailed;
     }
@@ -261,6 +262,7 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
         out.font = WithRgb(column->font, sys);
         out.titleFont = WithRgb(param.headerStyle().Font, sys);
         out.footerFont = WithRgb(column->footer.font, sys);
+        out.money = type == FieldType::Float;
         sheet.columns.push_back(std::move(out));
     }
     // Field numbers are looked up once per column, not per cell.
@@ -512,6 +514,7 @@ Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& sheet) {
     switch (format) {
     case ExportFormat::Excel: return ExcelBytes(sheet);
     case ExportFormat::Html: return HtmlBytes(sheet);
+    case ExportFormat::Xlsx: return XlsxBytes(sheet);
     default: return TextBytes(sheet);
     }
 }
@@ -520,13 +523,15 @@ const char* ExportExtension(ExportFormat format) {
     switch (format) {
     case ExportFormat::Excel: return "xls";
     case ExportFormat::Html: return "htm";
+    case ExportFormat::Xlsx: return "xlsx";
     default: return "txt";
     }
 }
 
 std::string ExportFileName(const std::string& chosenPath, ExportFormat format) {
     const std::string_view ext = ExportExtension(format);
-    if (chosenPath.size() >= 3 && EqualsNoCase(std::string_view(chosenPath).substr(chosenPath.size() - 3), ext))
+    if (chosenPath.size() >= ext.size() &&
+        EqualsNoCase(std::string_view(chosenPath).substr(chosenPath.size() - ext.size()), ext))
         return chosenPath;
     return chosenPath + "." + std::string(ext);
 }

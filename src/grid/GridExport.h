@@ -1,6 +1,7 @@
 #pragma once
 // Exports of a grid's visible columns and the whole table it shows: an Excel
-// worksheet (BIFF records), an HTML page and tab-separated text, all in GBK.
+// worksheet (BIFF records), an HTML page and tab-separated text, all in GBK,
+// and an Excel 2007 workbook (Unicode) when built with libxlsxwriter.
 #include "common/Result.h"
 #include "grid/GridLayout.h"
 #include "grid/TGridParam.h"
@@ -15,7 +16,7 @@ namespace vantrel {
 
 class MemoryTable;
 
-enum class ExportFormat { Excel, Html, Text };
+enum class ExportFormat { Excel, Html, Text, Xlsx };
 
 struct ExportOptions {
     std::string gridName;              // the HTML page's title
@@ -43,6 +44,7 @@ struct ExportColumn {
     GridFont font;       // colours below as 0xRRGGBB
     GridFont titleFont;
     GridFont footerFont;
+    bool money = false;  // a floating-point field: numbers shown as 0.00
 };
 
 // Everything an export writes, in display order, texts still UTF-8.
@@ -69,14 +71,20 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
 Result<std::string> ExcelBytes(const ExportSheet& sheet);
 Result<std::string> HtmlBytes(const ExportSheet& sheet);
 Result<std::string> TextBytes(const ExportSheet& sheet);
+// Titles, footer, widths, alignment, fonts and colours; at most 1 048 576
+// rows and 16 384 columns; a text over 32 767 characters is refused.
+Result<std::string> XlsxBytes(const ExportSheet& sheet);
+// False in a build without libxlsxwriter, where XlsxBytes always fails.
+bool XlsxExportAvailable();
 Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& sheet);
 
 // 0xRRGGBB of a grid colour: system colours resolved, clNone black.
 uint32_t HtmlRgb(int32_t color, const std::function<uint32_t(int)>& systemColor = {});
 
-const char* ExportExtension(ExportFormat format);  // "xls", "htm", "txt"
-// The chosen path with "." + extension appended unless its last three
-// characters already are the extension (in any case).
+const char* ExportExtension(ExportFormat format);  // "xls", "htm", "txt", "xlsx"
+// The chosen path with "." + extension appended unless it already ends in
+// the extension (in any case; the last three characters for "xls", so "a.xlsx"
+// chosen for a worksheet becomes "a.xlsx.xls").
 std::string ExportFileName(const std::string& chosenPath, ExportFormat format);
 
 // Builds the sheet and replaces the file atomically (a failed export leaves

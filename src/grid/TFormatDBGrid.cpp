@@ -322,8 +322,14 @@ bool TFormatDBGrid::exportGrid(ExportFormat format, const QString& initialName) 
     // The extension rule may name another file than the dialog did, so the
     // question before replacing one is asked below, about the file written.
     request.confirmOverwrite = false;
+    // The worksheet dialog also offers the Excel 2007 workbook; choosing its
+    // type or typing its extension picks it.
+    if (format == ExportFormat::Excel && XlsxExportAvailable())
+        request.filter += QStringLiteral(";;Excel 2007 文档 (*.xlsx *.XLSX)");
     const auto chosen = Prompts().saveFileName(grid_, request);
     if (!chosen) return false;
+    if (format == ExportFormat::Excel && XlsxExportAvailable() && chosen->endsWith(".xlsx", Qt::CaseInsensitive))
+        format = ExportFormat::Xlsx;
     if (!grid_) {
         (void)WriteGridLog(std::string(settings.logPrefix) + "no grid to export");
         return false;

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QUrl>
 
 #ifdef _WIN32
@@ -67,6 +68,11 @@ public:
         QFileDialog dialog(owner, request.caption, request.directory, request.filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(request.defaultSuffix);
+        // A name typed without extension takes the type chosen in the list.
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+            const QString suffix = FilterSuffix(filter);
+            dialog.setDefaultSuffix(suffix.isEmpty() ? request.defaultSuffix : suffix);
+        });
         dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
         if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
@@ -111,6 +117,12 @@ UserPrompts& Prompts() { return installed ? *installed : QtDefault(); }
 void SetPrompts(UserPrompts* prompts) { installed = prompts; }
 
 void SetSystemOpener(SystemOpener replacement) { opener = replacement; }
+
+QString FilterSuffix(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const auto match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
 
 // The same rule as the core's (the online-banking address is checked there
 // before it reaches here): one function, so both accept the same addresses.

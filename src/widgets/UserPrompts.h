@@ -54,6 +54,10 @@ UserPrompts& Prompts();
 // Installs `prompts` (not owned); nullptr goes back to the Qt dialogs.
 void SetPrompts(UserPrompts* prompts);
 
+// The extension of a filter's first pattern ("xlsx" for "Excel (*.xlsx)"),
+// empty when it has none: the suffix a typed name gets under that filter.
+QString FilterSuffix(const QString& filter);
+
 // Only http and https addresses may reach the system browser. This is the
 // core's CheckBrowsableAddress (common/WebAddress.h) on the UTF-8 text, so the
 // Qt side and the core accept exactly the same addresses.

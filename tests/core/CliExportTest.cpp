@@ -11,6 +11,7 @@
 #include "ScriptedServer.h"
 #include "TestFolder.h"
 #include "common/TextCodec.h"
+#include "grid/GridExport.h"
 
 namespace vantrel::test {
 namespace {
@@ -131,14 +132,24 @@ TEST_F(CliExport, HtmlAndExcelFollowTheExtensionInAnyCase) {
     EXPECT_NE(xls.find(Utf8ToGbk("流水号").value()), std::string::npos);
 }
 
+TEST_F(CliExport, WorkbookByItsExtensionInAnyCase) {
+    if (!XlsxExportAvailable()) GTEST_SKIP() << "built without libxlsxwriter";
+    ExpectTransfers();
+    ASSERT_EQ(Vantrel({"transfers", "--export", Path("t.XLSX")}).status, 0);
+    EXPECT_EQ(folder.read("t.XLSX").substr(0, 2), "PK");  // a zip container
+    EXPECT_FALSE(folder.exists("t.XLSX.xls"));
+}
+
 TEST_F(CliExport, BadPathsAndCommandsAreUsageErrorsBeforeAnythingIsSent) {
+    const std::string kMustEnd =
+        XlsxExportAvailable() ? "must end in .xls, .xlsx, .htm or .txt" : "must end in .xls, .htm or .txt";
     struct Case {
         std::vector<std::string> args;
         std::string says;
     };
     const std::vector<Case> cases = {
-        {{"transfers", "--export", Path("t.csv")}, "must end in .xls, .htm or .txt"},
-        {{"transfers", "--export", Path("xls")}, "must end in .xls, .htm or .txt"},
+        {{"transfers", "--export", Path("t.csv")}, kMustEnd},
+        {{"transfers", "--export", Path("xls")}, kMustEnd},
         {{"transfers", "--export", Path("no/such/t.txt")}, "does not exist"},
         {{"transfers", "--export", folder.appPath()}, "must end in"},
         {{"deposit", "--bank", "005", "--account", "6222001", "--amount", "1", "--export", Path("d.txt")},

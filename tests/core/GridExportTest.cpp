@@ -227,6 +227,29 @@ TEST_F(GridExportTest, FileNamesGetTheDefaultExtension) {
     EXPECT_EQ(ExportFileName("/t/a", ExportFormat::Html), "/t/a.htm");
     EXPECT_EQ(ExportFileName("/t/a.txt", ExportFormat::Excel), "/t/a.txt.xls");
     EXPECT_EQ(ExportFileName("", ExportFormat::Text), ".txt");
+    EXPECT_EQ(ExportFileName("/t/a.XLSX", ExportFormat::Xlsx), "/t/a.XLSX");
+    EXPECT_EQ(ExportFileName("/t/a.xls", ExportFormat::Xlsx), "/t/a.xls.xlsx");
+    EXPECT_EQ(ExportFileName("/t/a.xlsx", ExportFormat::Excel), "/t/a.xlsx.xls");
+}
+
+// The workbook takes a million rows and Unicode the worksheet cannot, but
+// refuses what an Excel 2007 sheet cannot hold, naming the cell.
+TEST_F(GridExportTest, WorkbookLimitsAreExcel2007s) {
+    if (!XlsxExportAvailable()) GTEST_SKIP() << "built without libxlsxwriter";
+    ExportSheet sheet;
+    sheet.rows.resize(1048575);
+    EXPECT_TRUE(XlsxBytes(sheet));
+    sheet.rows.emplace_back();
+    auto refused = XlsxBytes(sheet);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("1048577 rows"), std::string::npos) << refused.error();
+
+    sheet.rows = {{{ExportCellKind::Text, "😀"}}, {{ExportCellKind::Text, std::string(32768, 'x')}}};
+    sheet.columns.resize(1);
+    sheet.columns[0].title = "Memo";
+    refused = XlsxBytes(sheet);
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().find("row 3, column 1 (\"Memo\")"), std::string::npos) << refused.error();
 }
 
 TEST(GridExportPage, ACellGbkCannotHoldIsNamedBeforeTheGridName) {

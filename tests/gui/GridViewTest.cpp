@@ -382,6 +382,14 @@ private slots:
         QVERIFY(html.find(">甲<") != std::string::npos);
         const std::string xls = ReadFile(dir + "/a.xls");
         QCOMPARE(xls.substr(0, 4), std::string("\x09\x08\x08\x00", 4));
+        if (XlsxExportAvailable()) {
+            // The worksheet dialog offers the workbook too; its extension picks it.
+            QVERIFY(user.saveRequests[0].filter.contains("*.xlsx"));
+            user.files = {dir + "/g.XLSX"};
+            QVERIFY(f.formatter->ExportGridToExcel());
+            QCOMPARE(ReadFile(dir + "/g.XLSX").substr(0, 2), std::string("PK"));
+            QVERIFY(!QFile::exists(dir + "/g.XLSX.xls"));
+        }
 
         // Cancelled: no file, nothing logged.
         QVERIFY(!f.formatter->ExportGridToText());

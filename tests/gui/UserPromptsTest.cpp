@@ -10,6 +10,13 @@ using namespace vantrel;
 class UserPromptsTest : public QObject {
     Q_OBJECT
 private slots:
+    // The save dialog's suffix follows the type chosen in its list.
+    void aFilterGivesItsFirstPatternsExtension() {
+        QCOMPARE(FilterSuffix("Excel 2007 文档 (*.xlsx *.XLSX)"), QString("xlsx"));
+        QCOMPARE(FilterSuffix("Excel 文档 (*.xls *.XLS)"), QString("xls"));
+        QCOMPARE(FilterSuffix("所有文件 (*)"), QString());
+    }
+
     void onlyHttpAndHttpsAreBrowsable() {
         QVERIFY(IsBrowsableAddress("https://bank.example.com/pay?order=1"));
         QVERIFY(IsBrowsableAddress("HTTP://bank.example.com"));

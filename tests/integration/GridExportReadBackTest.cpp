@@ -5,6 +5,7 @@
 #include "common/MemoryTable.h"
 #include "common/Profile.h"
 #include "common/TextCodec.h"
+#include "common/TextUtil.h"
 #include "grid/GridExport.h"
 #include "grid/GridLayout.h"
 
@@ -124,6 +125,17 @@ protected:
         return folder_.write(name, bytes.value());
     }
 
+    // LibreOffice's UTF-8 CSV of the file's first sheet.
+    std::filesystem::path ConvertToCsv(const std::filesystem::path& file) {
+        const auto out = folder_.path() / "out";
+        // A private profile folder: the test must not meet a running office.
+        RunCommand("cd '" + folder_.path().string() + "' && HOME='" + folder_.path().string() +
+                   "' timeout 120 soffice --headless -env:UserInstallation=file://" + folder_.path().string() +
+                   "/profile --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" + out.string() +
+                   "' '" + file.string() + "' 2>&1");
+        return out / (file.stem().string() + ".csv");
+    }
+
     test::TestFolder folder_;
     std::optional<TGridParam> param_;
     GridLayout layout_;
@@ -160,14 +172,7 @@ std::string Cp1252TextToBytes(const std::string& utf8) {
 
 TEST_F(GridExportReadBack, SpreadsheetProgramReadsTheSameCells) {
     if (!HaveProgram("soffice")) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
-    const auto xls = Write(ExportFormat::Excel, "grid.xls");
-    const auto out = folder_.path() / "out";
-    // A private profile folder: the test must not meet a running office.
-    RunCommand("cd '" + folder_.path().string() + "' && HOME='" + folder_.path().string() +
-               "' timeout 120 soffice --headless -env:UserInstallation=file://" + folder_.path().string() +
-               "/profile --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" + out.string() +
-               "' '" + xls.string() + "' 2>&1");
-    const auto csv = out / "grid.csv";
+    const auto csv = ConvertToCsv(Write(ExportFormat::Excel, "grid.xls"));
     ASSERT_TRUE(std::filesystem::exists(csv)) << "LibreOffice wrote nothing";
     const auto gbk = Cp1252TextToBytes(ReadAll(csv));
     const auto text = GbkToUtf8(gbk);
@@ -188,6 +193,28 @@ TEST_F(GridExportReadBack, SpreadsheetProgramReadsTheSameCells) {
                 EXPECT_EQ(got, cell.text) << r << "," << c;
         }
     }
+}
+
+// The workbook holds Unicode and number formats: the spreadsheet program's
+// texts are the text export's, cell for cell.
+TEST_F(GridExportReadBack, SpreadsheetProgramReadsTheWorkbookAsTheTextExport) {
+    if (!XlsxExportAvailable()) GTEST_SKIP() << "built without libxlsxwriter";
+    if (!HaveProgram("soffice")) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    const auto csv = ConvertToCsv(Write(ExportFormat::Xlsx, "book.xlsx"));
+    ASSERT_TRUE(std::filesystem::exists(csv)) << "LibreOffice wrote nothing";
+    const auto cells = ParseCsv(ReadAll(csv));
+    const auto text = GbkToUtf8(TextBytes(sheet_).value()).value();
+    std::vector<std::vector<std::string>> expected;
+    std::stringstream lines(ReplaceAll(text, "\r\n", "\n"));
+    for (std::string line; std::getline(lines, line);) {
+        expected.emplace_back();
+        std::stringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');) expected.back().push_back(field);
+        if (!line.empty() && line.back() == '\t') expected.back().emplace_back();
+    }
+    ASSERT_EQ(cells.size(), expected.size()) << ReadAll(csv);
+    for (std::size_t r = 0; r < expected.size(); ++r) EXPECT_EQ(cells[r], expected[r]) << "row " << r;
+    EXPECT_EQ(cells[1][0], "工商银行 & <分行>");
 }
 
 TEST_F(GridExportReadBack, HtmlParserReadsTheSameTable) {

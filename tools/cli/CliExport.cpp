@@ -36,13 +36,17 @@ const ExportTarget* FindExportTarget(std::string_view command) {
 
 Result<ExportFormat> CheckExportPath(const std::string& path) {
     std::optional<ExportFormat> format;
-    for (const auto candidate : {ExportFormat::Excel, ExportFormat::Html, ExportFormat::Text}) {
+    for (const auto candidate : {ExportFormat::Excel, ExportFormat::Html, ExportFormat::Text, ExportFormat::Xlsx}) {
+        if (candidate == ExportFormat::Xlsx && !XlsxExportAvailable()) continue;
         const std::string ending = std::string(".") + ExportExtension(candidate);
         const std::string_view name(path);
         if (name.size() > ending.size() && EqualsNoCase(name.substr(name.size() - ending.size()), ending))
             format = candidate;
     }
-    if (!format) return Error{"--export: the file name must end in .xls, .htm or .txt, not '" + path + "'"};
+    if (!format)
+        return Error{std::string("--export: the file name must end in ") +
+                     (XlsxExportAvailable() ? ".xls, .xlsx, .htm or .txt" : ".xls, .htm or .txt") + ", not '" + path +
+                     "'"};
     std::error_code ec;
     const auto file = PathFromUtf8(path);
     if (std::filesystem::is_directory(file, ec)) return Error{"--export: " + path + " is a folder"};

@@ -27,7 +27,8 @@ const std::vector<ExportTarget>& ExportTargets();
 // None for a command whose answer no grid shows.
 const ExportTarget* FindExportTarget(std::string_view command);
 
-// The format by the file's extension (.xls, .htm, .txt in any case); the
+// The format by the file's extension (.xls, .htm, .txt, and .xlsx when
+// built with libxlsxwriter, in any case); the
 // error is a usage line. A missing folder or a folder given as the file is
 // refused too, before anything is sent.
 Result<ExportFormat> CheckExportPath(const std::string& path);

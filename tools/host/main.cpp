@@ -108,7 +108,11 @@ std::string DefaultLibrary() {
 #ifdef _WIN32
     return (ExecutableFolder() / "vantrel.dll").string();
 #else
-    return (ExecutableFolder() / ".." / "lib" / "libvantrel.so").lexically_normal().string();
+    // The build tree's; once installed, the loader finds it by its soname.
+    const auto built = (ExecutableFolder() / ".." / "lib" / "libvantrel.so").lexically_normal();
+    std::error_code error;
+    if (std::filesystem::exists(built, error)) return built.string();
+    return VANTREL_SONAME;
 #endif
 }
 
