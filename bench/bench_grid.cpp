@@ -254,7 +254,29 @@ void BM_GrowthExportHtml(benchmark::State& state) {
 void BM_GrowthExportExcel(benchmark::State& state) {
     Export(state, ExportFormat::Excel, FirstRows(static_cast<int>(state.range(0))));
 }
+// std::sort of the first n bank names: how the baseline itself grows.
+void BM_GrowthStdSort(benchmark::State& state) {
+    const auto& names = Data().bankNames;
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        std::vector<std::string> copy(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(rows));
+        std::sort(copy.begin(), copy.end());
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+// The sheet alone (display texts, footer), which every format writes out.
+void BM_BuildExportSheet(benchmark::State& state) {
+    auto& f = Data();
+    ExportOptions options;
+    options.gridName = "BenchGrid";
+    for (auto _ : state) {
+        auto sheet = BuildExportSheet(f.layout, *f.param, f.table, options);
+        benchmark::DoNotOptimize(sheet->rows.data());
+    }
+}
 BENCHMARK(BM_GrowthSort)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrowthStdSort)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildExportSheet)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportText)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportHtml)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportExcel)->Arg(1000)->Arg(10000)->Arg(kExcelRows)->Unit(benchmark::kMillisecond);
@@ -274,6 +296,7 @@ public:
         ratio("BM_ExportXlsx", "BM_Baseline_WriteCellTexts");
         ratio("BM_TitleClickSort", "BM_Baseline_StdSortStrings");
         ratio("BM_LoadAndSort", "BM_Baseline_StdSortStrings");
+        ratio("BM_BuildExportSheet", "BM_Baseline_WriteCellTexts");
         growth();
     }
 

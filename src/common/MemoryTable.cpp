@@ -233,27 +233,24 @@ struct TextKey {
 // comparison goes through the value type and folds case at every step.
 bool SortByTextKeys(std::vector<std::size_t>& view, const std::vector<TableRow>& rows, std::size_t column,
                     bool descending) {
-    std::size_t folded = 0;
+    std::size_t bytes = 0;
     for (std::size_t id : view) {
         const auto& storage = rows[id][column].storage();
         if (std::holds_alternative<std::monostate>(storage)) continue;
         const auto* text = std::get_if<std::string>(&storage);
         if (!text) return false;
-        if (std::any_of(text->begin(), text->end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-            folded += text->size();
+        bytes += text->size();
     }
-    std::string arena;  // folded copies, only of texts that have capitals
-    arena.reserve(folded);
+    // The folded keys side by side: the sort then reads one compact block
+    // instead of every row's cells.
+    std::string arena;
+    arena.reserve(bytes);
     std::vector<TextKey> keys;
     keys.reserve(view.size());
     for (std::size_t id : view) {
         const auto* text = std::get_if<std::string>(&rows[id][column].storage());
         if (!text) {
             keys.push_back({{}, id, true});
-            continue;
-        }
-        if (!std::any_of(text->begin(), text->end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
-            keys.push_back({*text, id, false});
             continue;
         }
         const std::size_t at = arena.size();
