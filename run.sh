@@ -5,7 +5,9 @@
 #   ./run.sh windows   Qt 6 for Windows from Debian's source (cached outside the tree,
 #                      built when missing), then the whole library, the hosts, the
 #                      client and the tests for 64- and 32-bit Windows (build-win64/,
-#                      build-win32/), checked under Wine against the Linux simulator
+#                      build-win32/), checked under Wine against the Linux simulator;
+#                      also vantrel-<version>-win32.zip and -win64.zip, the 32-bit
+#                      one unpacked and run under Wine
 #   ./run.sh windows-core  the same without Qt: the core, the client and the core
 #                      tests only
 #   ./run.sh package   the Debian package vantrel_<version>_amd64.deb in build-deb/,
@@ -29,7 +31,7 @@ PACKAGE_PACKAGES=(dpkg-dev file binutils lintian)
 WINDOWS_PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libsqlite3-dev googletest
                   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 tmux)
 WINDOWS_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n dpkg-dev xz-utils
-                      xvfb xauth xdotool x11-utils fonts-wqy-microhei imagemagick)
+                      xvfb xauth xdotool x11-utils fonts-wqy-microhei imagemagick zip unzip)
 
 # 32-bit Wine is Debian's wine32, of the i386 architecture.
 install_wine32() {
@@ -102,13 +104,23 @@ windows() {
         cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw$arch.cmake" "${config[@]}"
         cmake --build "$dir" -j 2 --target "${targets[@]}"
-        if [ "$with_qt" = 1 ]; then tools/windows-deploy.sh "$dir/bin" "$qt" "$arch"; fi
+        if [ "$with_qt" = 1 ]; then
+            tools/windows-deploy.sh "$dir/bin" "$qt" "$arch"
+            tools/windows-zip.sh "$dir" "$arch"
+        fi
         echo "Windows $arch-bit build: $((SECONDS - start)) s"
     done
     start=$SECONDS
     tools/windows-check.sh build-win64 build-win32 build
-    if [ "$with_qt" = 1 ]; then tools/windows-gui-check.sh build-win64 build-win32 build; fi
+    if [ "$with_qt" = 1 ]; then
+        tools/windows-gui-check.sh build-win64 build-win32 build
+        tools/windows-zip-check.sh "vantrel-$(project_version)-win32.zip" build
+    fi
     echo "Windows checks: $((SECONDS - start)) s"
+}
+
+project_version() {
+    sed -n 's/^project(Vantrel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 }
 
 # Window tests need a display; without one they run under Xvfb.
