@@ -117,7 +117,7 @@ private:
     }
 
     bool Login() {
-        login_ = std::make_unique<TBankLogin>();
+        login_ = std::make_unique<TBankLogin>(Process());
         Prepare(*login_);
         if (args_.server) {
             login_->Settings.Host = args_.server->host;
@@ -177,7 +177,7 @@ private:
     void Note(const std::string& text) { (args_.format == OutputFormat::Table ? out_ : err_) << text << '\n'; }
 
     int Transfer(uint8_t direction) {
-        TVantrel request;
+        TVantrel request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -191,7 +191,7 @@ private:
     }
 
     int Transfers() {
-        TQueryTransferMore request;
+        TQueryTransferMore request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -202,7 +202,7 @@ private:
     }
 
     int Supervision() {
-        TQueryBankMoney request;
+        TQueryBankMoney request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -213,7 +213,7 @@ private:
     }
 
     int CardBalance() {
-        TQueryCardMoeny request;
+        TQueryCardMoeny request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -224,7 +224,7 @@ private:
     }
 
     int MarketFunds() {
-        TQueryMarketMoney request;
+        TQueryMarketMoney request(Process());
         Prepare(request);
         request.CustTradeID = *args_.trade;
         request.CustMoneyPwd = secrets_.password;
@@ -232,7 +232,7 @@ private:
     }
 
     int Forex(uint8_t direction) {
-        TBuyBalanceRate request;
+        TBuyBalanceRate request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -246,7 +246,7 @@ private:
     }
 
     int ForexRecords() {
-        TQueryRateMore request;
+        TQueryRateMore request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -256,7 +256,7 @@ private:
     }
 
     int OrderId() {
-        TQueryOrderID request;
+        TQueryOrderID request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustTradeID = *args_.trade;
@@ -264,7 +264,7 @@ private:
     }
 
     int SysParams() {
-        TQuerySysParam request;
+        TQuerySysParam request(Process());
         Prepare(request);
         request.SubCode = "0";
         request.CustTradeID = *args_.trade;
@@ -273,7 +273,7 @@ private:
     }
 
     int Commission(uint8_t direction) {
-        TQueryIOCommValue request;
+        TQueryIOCommValue request(Process());
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustTradeID = *args_.trade;
@@ -289,7 +289,7 @@ private:
     }
 
     int ChangePassword() {
-        TModifyMoneyPassWord request;
+        TModifyMoneyPassWord request(Process());
         Prepare(request);
         request.CustTradeID = *args_.trade;
         request.CustMoneyPwd = secrets_.password;
