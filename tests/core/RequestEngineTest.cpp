@@ -247,6 +247,20 @@ TEST_F(RequestEngine, DefaultSettingsConnectAndCloseForEveryRequest) {
     EXPECT_EQ(connects, 2);
 }
 
+TEST_F(RequestEngine, ARequestWorksOverItsOwnSessionAndLogsToTheWindowItWasGiven) {
+    server->enqueue({AnswerFrame({"BankID", "007"}, 1)});
+    Session own;
+    TBankLogin login(own, &sink);
+    login.Settings.Host = "127.0.0.1";
+    login.Settings.Port = server->port();
+    login.Settings.CustTradeID = "8009999";
+    ASSERT_TRUE(login.Execute()) << login.LastMessage;
+    EXPECT_EQ(own.ActiveServer.TradeID, "8009999");
+    EXPECT_TRUE(ActiveServer().TradeID.empty());  // the library's session is untouched
+    ASSERT_FALSE(sink.texts.empty());
+    EXPECT_EQ(sink.texts.front().text.find("连接服务器 127.0.0.1:"), 0u);
+}
+
 TEST_F(RequestEngine, KeptConnectionIsReusedAndReopenedAfterTheServerClosedIt) {
     auto ini = std::string(kStandardBankIni);
     ini.insert(ini.find("TimeOut="), "ConnectStyle=2\n");
