@@ -2,6 +2,7 @@
 // many frames of at most 9999 bytes), as ratios to copying the same bytes and
 // counting their separators.
 #include "protocol/PacketCodec.h"
+#include "protocol/ProcessState.h"
 #include "protocol/QueryRequests.h"
 
 #include <benchmark/benchmark.h>
@@ -199,13 +200,13 @@ void UseBenchFolder() {
 
 void BM_LoadRowsAsReceived(benchmark::State& state) {
     UseBenchFolder();
-    TQueryOrderID request;
+    TQueryOrderID request(Process());
     LoadAllBodies(state, request);
 }
 
 void BM_LoadRowsFormatted(benchmark::State& state) {
     UseBenchFolder();
-    TQueryTransferMore request;
+    TQueryTransferMore request(Process());
     LoadAllBodies(state, request);
 }
 

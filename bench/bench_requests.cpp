@@ -42,7 +42,7 @@ struct Setup {
         setenv("VANTREL_APP_PATH", (folder.string() + "/").c_str(), 1);
         StartLibrary();
         sim = std::make_unique<test::MiddlewareProcess>();
-        TBankLogin login;
+        TBankLogin login(Process());
         login.Settings.Host = "127.0.0.1";
         login.Settings.Port = sim->port();
         login.Settings.CustTradeID = kTrader;
@@ -90,7 +90,7 @@ void BM_Baseline_RawSocket(benchmark::State& state) {
 
 void RunRequests(benchmark::State& state, bool logEvents) {
     TheSetup();
-    TQueryMarketMoney request;
+    TQueryMarketMoney request(Process());
     request.LogEvents = logEvents;
     FillMarketQuery(request);
     for (auto _ : state) {

@@ -153,8 +153,7 @@ TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm
     connect(ChkAuto, &QCheckBox::toggled, this, &TfrmLoginMoney::ChkAutoClick);
     connect(btn1, &QPushButton::clicked, this, &TfrmLoginMoney::btn1Click);
 
-    login_ = std::make_unique<TBankLogin>();
-    login_->OwnerWindow = logSink();
+    login_ = std::make_unique<TBankLogin>(session_, logSink());
 
     Timer = new QTimer(this);
     Timer->setObjectName("Timer");

@@ -559,22 +559,17 @@ void TfrmVantrel::startUpSteps() {
     autoQuery_ = IniReadBool("system", "AutoQueryFlag", false);
 
     // 2
-    queryTransferMore_ = std::make_unique<TQueryTransferMore>();
-    modifyMoneyPassWord_ = std::make_unique<TModifyMoneyPassWord>();
-    vantrel_ = std::make_unique<TVantrel>();
-    queryBankMoney_ = std::make_unique<TQueryBankMoney>();
-    queryCardMoeny_ = std::make_unique<TQueryCardMoeny>();
-    buyBalanceRate_ = std::make_unique<TBuyBalanceRate>();
-    queryRateMore_ = std::make_unique<TQueryRateMore>();
-    queryOrderID_ = std::make_unique<TQueryOrderID>();
-    queryIOCommValue_ = std::make_unique<TQueryIOCommValue>();
-    queryMarketMoney_ = std::make_unique<TQueryMarketMoney>();
-    querySysParam_ = std::make_unique<TQuerySysParam>();
-    for (TBankTransfer* request : std::initializer_list<TBankTransfer*>{
-             queryTransferMore_.get(), modifyMoneyPassWord_.get(), vantrel_.get(), queryBankMoney_.get(),
-             queryCardMoeny_.get(), buyBalanceRate_.get(), queryRateMore_.get(), queryOrderID_.get(),
-             queryIOCommValue_.get(), queryMarketMoney_.get(), querySysParam_.get()})
-        request->OwnerWindow = logSink();
+    queryTransferMore_ = std::make_unique<TQueryTransferMore>(session_, logSink());
+    modifyMoneyPassWord_ = std::make_unique<TModifyMoneyPassWord>(session_, logSink());
+    vantrel_ = std::make_unique<TVantrel>(session_, logSink());
+    queryBankMoney_ = std::make_unique<TQueryBankMoney>(session_, logSink());
+    queryCardMoeny_ = std::make_unique<TQueryCardMoeny>(session_, logSink());
+    buyBalanceRate_ = std::make_unique<TBuyBalanceRate>(session_, logSink());
+    queryRateMore_ = std::make_unique<TQueryRateMore>(session_, logSink());
+    queryOrderID_ = std::make_unique<TQueryOrderID>(session_, logSink());
+    queryIOCommValue_ = std::make_unique<TQueryIOCommValue>(session_, logSink());
+    queryMarketMoney_ = std::make_unique<TQueryMarketMoney>(session_, logSink());
+    querySysParam_ = std::make_unique<TQuerySysParam>(session_, logSink());
 
     // 3
     LoadBankPolicy();

@@ -87,7 +87,6 @@ void TfrmVantrel::refuse(const QString& message, QWidget* field, bool onlyIfFocu
 }
 
 bool TfrmVantrel::execute(TBankTransfer& request) {
-    request.OwnerWindow = logSink();
     request.Settings.CustTradeID = tradeId_.toStdString();
     WaitCursorGuard wait;
     return request.Execute();

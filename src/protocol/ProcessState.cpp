@@ -1,9 +1,9 @@
 #include "protocol/ProcessState.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "common/AppPaths.h"
-#include "protocol/TBankTransfer.h"
 
 namespace vantrel {
 namespace {
@@ -13,39 +13,18 @@ namespace {
 // across files is not defined.
 Session* runningState = nullptr;
 
-void BindClientEvents(Session& state) {
-    state.SharedClient.onConnected = [] {
-        if (auto* request = Process().BoundRequest) request->ClientConnected();
-    };
-    state.SharedClient.onDisconnected = [] {
-        auto& process = Process();
-        if (auto* request = process.BoundRequest)
-            request->ClientDisconnected();
-        else
-            process.PacketKey = DefaultPacketKey;
-    };
-}
-
 }  // namespace
 
 void StartLibrary() {
     if (runningState) return;
     if (auto made = EnsureFolder(LogPath()); !made.ok())
         throw std::runtime_error(made.error());
-    auto state = std::make_unique<Session>();
-    BindClientEvents(*state);
-    runningState = state.release();
+    runningState = new Session;
 }
 
 void StopLibrary() {
-    std::unique_ptr<Session> state(runningState);
-    runningState = nullptr;
-    if (!state) return;
-    // No request outlives the library; the last disconnect reaches nobody.
-    state->BoundRequest = nullptr;
-    state->SharedClient.onConnected = nullptr;
-    state->SharedClient.onDisconnected = nullptr;
-    if (state->SharedClient.connected()) state->SharedClient.disconnect();
+    // Cleared first: nothing reaches the session while it disconnects.
+    delete std::exchange(runningState, nullptr);
 }
 
 bool LibraryStarted() { return runningState != nullptr; }

@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-TQueryTransferMore::TQueryTransferMore() {
+TQueryTransferMore::TQueryTransferMore(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
     FormatMode = 1;
     OperationName = Settings.OperationNames[1];
 }
@@ -21,7 +21,7 @@ bool TQueryTransferMore::Execute() {
     });
 }
 
-TQueryBankMoney::TQueryBankMoney() : QueryDate(TodayText()) {
+TQueryBankMoney::TQueryBankMoney(Session& session, LogSink* owner) : TBankTransfer(session, owner), QueryDate(TodayText()) {
     FormatMode = 2;
     OperationName = Settings.OperationNames[5];
 }
@@ -40,13 +40,13 @@ bool TQueryBankMoney::Execute() {
     });
 }
 
-TQueryOrderID::TQueryOrderID() { OperationName = Settings.OperationNames[6]; }
+TQueryOrderID::TQueryOrderID(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[6]; }
 
 bool TQueryOrderID::Execute() {
     return RunRequest(FunctionCode::OrderId, [this] { return RequestFields{{"CustTradeID", CustTradeID}}; });
 }
 
-TQueryCardMoeny::TQueryCardMoeny() {
+TQueryCardMoeny::TQueryCardMoeny(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
     FormatMode = 3;
     OperationName = Settings.OperationNames[7];
 }
@@ -66,7 +66,7 @@ bool TQueryCardMoeny::Execute() {
     });
 }
 
-TQueryRateMore::TQueryRateMore() {
+TQueryRateMore::TQueryRateMore(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
     FormatMode = 4;
     OperationName = Settings.OperationNames[9];
 }
@@ -82,7 +82,7 @@ bool TQueryRateMore::Execute() {
     });
 }
 
-TQueryMarketMoney::TQueryMarketMoney() {
+TQueryMarketMoney::TQueryMarketMoney(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
     FormatMode = 5;
     OperationName = Settings.OperationNames[11];
 }
@@ -100,7 +100,7 @@ bool TQueryMarketMoney::Execute() {
     });
 }
 
-TModifyMoneyPassWord::TModifyMoneyPassWord() { OperationName = Settings.OperationNames[2]; }
+TModifyMoneyPassWord::TModifyMoneyPassWord(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[2]; }
 
 bool TModifyMoneyPassWord::Execute() {
     return RunRequest(FunctionCode::ChangePassword, [this] {

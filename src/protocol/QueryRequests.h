@@ -7,7 +7,7 @@ namespace vantrel {
 // Transfer details ("90002"); money, date and time columns formatted.
 class TQueryTransferMore : public TBankTransfer {
 public:
-    TQueryTransferMore();
+    explicit TQueryTransferMore(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustBankAcctNo, CustTradeID, CustMoneyPwd, MoneyType = "0", Memo;
 };
@@ -15,7 +15,7 @@ public:
 // Balance held under bank supervision ("50015").
 class TQueryBankMoney : public TBankTransfer {
 public:
-    TQueryBankMoney();
+    explicit TQueryBankMoney(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustBankAcctNo, CustTradeID, CustBankPass, BusinType = "0", MoneyType = "0", Memo;
     std::string QueryDate;  // the day of creation unless the owner sets it
@@ -24,7 +24,7 @@ public:
 // Order id for an online deposit ("90007").
 class TQueryOrderID : public TBankTransfer {
 public:
-    TQueryOrderID();
+    explicit TQueryOrderID(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustTradeID;
 };
@@ -32,7 +32,7 @@ public:
 // Bank card balance ("90006").
 class TQueryCardMoeny : public TBankTransfer {
 public:
-    TQueryCardMoeny();
+    explicit TQueryCardMoeny(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustBankAcctNo, CustTradeID, CustBankPass, CustMoneyPwd, BusinType = "0",
         MoneySty = "0", MoneyType = "0", Memo;
@@ -41,7 +41,7 @@ public:
 // Foreign exchange records ("90010").
 class TQueryRateMore : public TBankTransfer {
 public:
-    TQueryRateMore();
+    explicit TQueryRateMore(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustBankAcctNo, CustTradeID, CustMoneyPwd, Memo;
 };
@@ -49,7 +49,7 @@ public:
 // Funds in the market account ("90011").
 class TQueryMarketMoney : public TBankTransfer {
 public:
-    TQueryMarketMoney();
+    explicit TQueryMarketMoney(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustTradeID, CustMoneyPwd, BusinType = "0", MoneySty = "0", MoneyType = "0", Memo;
 };
@@ -57,7 +57,7 @@ public:
 // Fund password change ("90003").
 class TModifyMoneyPassWord : public TBankTransfer {
 public:
-    TModifyMoneyPassWord();
+    explicit TModifyMoneyPassWord(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
     std::string CustTradeID, CustMoneyPwd, NCustMoneyPwd;
 };

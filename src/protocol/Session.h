@@ -16,6 +16,13 @@ class TBankTransfer;
 inline const std::string DefaultPacketKey{kDefaultPacketKey};
 
 struct Session {
+    // Routes the client's connect and disconnect events to BoundRequest.
+    Session();
+    // Disconnects; the last disconnect reaches no request.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
     TProxyTCPClient SharedClient;
     // The server and trade number of the login.
     TLoginInfo ActiveServer;

@@ -1,12 +1,12 @@
 #include "protocol/TBankLogin.h"
 
 #include "protocol/FunctionCodes.h"
-#include "protocol/ProcessState.h"
+#include "protocol/Session.h"
 
 namespace vantrel {
 
-TBankLogin::TBankLogin() {
-    PacketKey() = DefaultPacketKey;
+TBankLogin::TBankLogin(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
+    session.PacketKey = DefaultPacketKey;
     OperationName = Settings.OperationNames[0];
 }
 
@@ -24,11 +24,11 @@ bool TBankLogin::Execute() {
         // is touched.
         if (!EncodeFrame(FunctionCode::Login, fields())) return false;
 
-        auto& client = SharedClient();
+        auto& client = session().SharedClient;
         // The old server's disconnect notice names the old server; the
         // connect notice names this one and this trade number.
         if (client.connected()) client.disconnect();
-        ActiveServer() = TLoginInfo{Settings.Host, Settings.Port, Settings.CustTradeID, Settings.TimeOut};
+        session().ActiveServer = TLoginInfo{Settings.Host, Settings.Port, Settings.CustTradeID, Settings.TimeOut};
         if (!ConnectTo(Settings.Host, Settings.Port, Settings.TimeOut)) return false;
 
         // Date and time are taken when the body is built, after the connect.

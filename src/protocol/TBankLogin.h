@@ -7,7 +7,7 @@ namespace vantrel {
 
 class TBankLogin : public TBankTransfer {
 public:
-    TBankLogin();
+    explicit TBankLogin(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
 };
 

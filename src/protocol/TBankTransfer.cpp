@@ -16,7 +16,7 @@
 #include "common/TextCodec.h"
 #include "common/TextUtil.h"
 #include "protocol/PacketCodec.h"
-#include "protocol/ProcessState.h"
+#include "protocol/Session.h"
 
 namespace vantrel {
 namespace {
@@ -101,14 +101,14 @@ void Check(const Status& status) {
 
 }  // namespace
 
-TBankTransfer::TBankTransfer() {
+TBankTransfer::TBankTransfer(Session& session, LogSink* owner) : OwnerWindow(owner), session_(session) {
     Settings.LoadSettings();
-    KeepConnection() = Settings.ConnectStyle;
-    Process().BoundRequest = this;
+    session_.KeepConnection = Settings.ConnectStyle;
+    session_.BoundRequest = this;
 }
 
 TBankTransfer::~TBankTransfer() {
-    if (LibraryStarted() && Process().BoundRequest == this) Process().BoundRequest = nullptr;
+    if (session_.BoundRequest == this) session_.BoundRequest = nullptr;
 }
 
 std::string TBankTransfer::TodayText() { return FormatYmd(ToLocal(Now())); }
@@ -121,25 +121,25 @@ std::string TBankTransfer::NowText() {
 }
 
 bool TBankTransfer::EnsureConnected() {
-    return SharedClient().connected() || Reconnect();
+    return session_.SharedClient.connected() || Reconnect();
 }
 
 bool TBankTransfer::Reconnect() {
-    const auto& server = ActiveServer();
+    const auto& server = session_.ActiveServer;
     return ConnectTo(server.Host, server.Port, server.TimeOut);
 }
 
 bool TBankTransfer::ConnectTo(const std::string& host, int32_t port, int32_t timeOut) {
     Status status;
     try {
-        status = SharedClient().connect(host, port, std::chrono::milliseconds(timeOut));
+        status = session_.SharedClient.connect(host, port, std::chrono::milliseconds(timeOut));
     } catch (const TransferLogError&) {
         throw;
     } catch (const std::exception& failure) {
         // A connect-event text that cannot be formatted fails the connect.
         status = Error{failure.what()};
     }
-    if (status.ok()) return SharedClient().connected();
+    if (status.ok()) return session_.SharedClient.connected();
     LastMessage = MessageText("hn0001");
     LogEvent(LastMessage + status.error(), LogError);
     return false;
@@ -178,7 +178,7 @@ bool TBankTransfer::RunRequest(std::string_view functionCode,
         // A value the wire cannot carry is refused before connecting.
         if (!EncodeFrame(functionCode, fields(), subCode)) return false;
         if (!EnsureConnected()) return false;
-        if (!SharedClient().connected()) return false;
+        if (!session_.SharedClient.connected()) return false;
         // Built again after a connect that may have taken its time: the
         // trade date and time are those of sending.
         const auto frame = EncodeFrame(functionCode, fields(), subCode);
@@ -204,7 +204,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
     if (const auto index = ResultTable.activeIndex(); !index.empty())
         (void)ResultTable.deleteIndex(index);
 
-    auto& client = SharedClient();
+    auto& client = session_.SharedClient;
     client.setReadTimeout(std::chrono::milliseconds(Settings.ReadTimeOut));
     bool result = false;
     std::string failure;
@@ -231,7 +231,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
                 if (!prefix.ok()) { fail(prefix.error()); break; }
                 auto payload = client.readExact(prefix.value().length);
                 if (!payload.ok()) { fail(payload.error()); break; }
-                auto answerBody = reader.accept(prefix.value(), std::move(payload).value(), PacketKey());
+                auto answerBody = reader.accept(prefix.value(), std::move(payload).value(), session_.PacketKey);
                 if (!answerBody.ok()) { fail(answerBody.error()); break; }
                 const auto& answer = answerBody.value();
 
@@ -249,7 +249,7 @@ bool TBankTransfer::Exchange(const std::string& frame) {
             }
             // Frames left unread after a failure answer would be taken for
             // the answer of the next request on a kept connection.
-            if (failure.empty() && (!KeepConnection() || unreadFrames)) client.disconnect();
+            if (failure.empty() && (!session_.KeepConnection || unreadFrames)) client.disconnect();
         }
     } catch (const TransferLogError&) {
         throw;
@@ -420,7 +420,7 @@ void TBankTransfer::LogEvent(const std::string& message, int level) {
     const std::string bar(27, '=');
     const std::string block = bar + "【" + OperationName + "】" + bar + "\r\n" +
                               label("hn0005") + FormatDateTime(ToLocal(Now()), " ") + "\r\n" +
-                              label("hn0006") + ActiveServer().TradeID + "\r\n" +
+                              label("hn0006") + session_.ActiveServer.TradeID + "\r\n" +
                               label("hn0007") + oneLine + "\r\n";
     AppendLogFile(block);
     if (OwnerWindow) {
@@ -439,7 +439,7 @@ void TBankTransfer::AppendLogFile(const std::string& block) {
 }
 
 std::string TBankTransfer::ConnectEventText(std::string_view key) const {
-    const auto& server = ActiveServer();
+    const auto& server = session_.ActiveServer;
     auto text = Format(MessageText(key), server.Host, server.Port);
     if (!text.ok())
         throw std::runtime_error("Bank.ini [Values] " + std::string(key) + " 格式错误：" + text.error());
@@ -451,9 +451,10 @@ void TBankTransfer::ClientConnected() { LogEvent(ConnectEventText("hn0002"), Log
 void TBankTransfer::ClientDisconnected() {
     // The key goes back to the default whatever the logging does.
     struct ResetKey {
-        ~ResetKey() { PacketKey() = DefaultPacketKey; }
-    } reset;
-    if (KeepConnection()) LogEvent(ConnectEventText("hn0003"), LogWarning);
+        std::string& key;
+        ~ResetKey() { key = DefaultPacketKey; }
+    } reset{session_.PacketKey};
+    if (session_.KeepConnection) LogEvent(ConnectEventText("hn0003"), LogWarning);
 }
 
 }  // namespace vantrel

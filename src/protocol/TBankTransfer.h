@@ -17,6 +17,8 @@
 
 namespace vantrel {
 
+struct Session;
+
 // A failure to write the transfer log: the one failure a request lets
 // propagate to its caller.
 class TransferLogError : public std::runtime_error {
@@ -30,7 +32,9 @@ using RequestFields = std::vector<RequestField>;
 
 class TBankTransfer {
 public:
-    TBankTransfer();
+    // Runs over `session`'s connection, which must outlive the request;
+    // `owner` is the window that runs it and receives its log events.
+    explicit TBankTransfer(Session& session, LogSink* owner = nullptr);
     virtual ~TBankTransfer();
     TBankTransfer(const TBankTransfer&) = delete;
     TBankTransfer& operator=(const TBankTransfer&) = delete;
@@ -53,6 +57,8 @@ public:
     // Set by Execute when a request that moves money was sent but its answer
     // never arrived: the outcome is unknown until the details are queried.
     bool AnswerLost = false;
+
+    Session& session() const { return session_; }
 
     // Grids attach to the result through its table.
     MemoryTable& ResultSource() { return ResultTable; }
@@ -104,6 +110,8 @@ protected:
     static std::string NowText();
 
 private:
+    Session& session_;
+
     std::string FailureMessage(std::string_view body, std::size_t columns);
     enum class CellFormat { AsReceived, Empty, Money, Date, Time };
     CellFormat ColumnFormat(const std::string& column) const;

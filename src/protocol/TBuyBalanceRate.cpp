@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-TBuyBalanceRate::TBuyBalanceRate() { OperationName = Settings.OperationNames[8]; }
+TBuyBalanceRate::TBuyBalanceRate(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[8]; }
 
 bool TBuyBalanceRate::Execute() {
     return RunRequest(Direction == 1 ? FunctionCode::SettleForex : FunctionCode::BuyForex, [this] {

@@ -6,7 +6,7 @@ namespace vantrel {
 
 class TBuyBalanceRate : public TBankTransfer {
 public:
-    TBuyBalanceRate();
+    explicit TBuyBalanceRate(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
 
     std::string CustBankAcctNo, CustTradeID, CustBankPass, CustMoneyPwd, BusinType = "1",

@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-TQueryIOCommValue::TQueryIOCommValue() { OperationName = Settings.OperationNames[10]; }
+TQueryIOCommValue::TQueryIOCommValue(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[10]; }
 
 bool TQueryIOCommValue::Execute() {
     return RunRequest(FunctionCode::SystemParams, [this] {

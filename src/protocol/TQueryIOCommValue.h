@@ -7,7 +7,7 @@ namespace vantrel {
 
 class TQueryIOCommValue : public TBankTransfer {
 public:
-    TQueryIOCommValue();
+    explicit TQueryIOCommValue(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
 
     std::string CustTradeID, CustMoneyPwd, Memo = "0";

@@ -6,7 +6,7 @@
 
 namespace vantrel {
 
-TQuerySysParam::TQuerySysParam() { SubCode.assign(1, '0'); }
+TQuerySysParam::TQuerySysParam(Session& session, LogSink* owner) : TBankTransfer(session, owner) { SubCode.assign(1, '0'); }
 
 bool TQuerySysParam::Execute() {
     return RunRequest(FunctionCode::SystemParams, [this] {

@@ -7,7 +7,7 @@ namespace vantrel {
 
 class TQuerySysParam : public TBankTransfer {
 public:
-    TQuerySysParam();
+    explicit TQuerySysParam(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
 
     std::string CustTradeID, CustMoneyPwd, Memo;

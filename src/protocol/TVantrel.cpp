@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-TVantrel::TVantrel() = default;
+TVantrel::TVantrel(Session& session, LogSink* owner) : TBankTransfer(session, owner) {}
 
 bool TVantrel::Execute() {
     // The name is chosen first so that every report of this call carries it.

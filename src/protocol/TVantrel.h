@@ -7,7 +7,7 @@ namespace vantrel {
 
 class TVantrel : public TBankTransfer {
 public:
-    TVantrel();
+    explicit TVantrel(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
 
     std::string CustBankAcctNo;

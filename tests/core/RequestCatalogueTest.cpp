@@ -29,7 +29,7 @@ TEST_F(RequestCatalogue, TransferDirectionChoosesFunctionCodeAndName) {
     login();
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
-    TVantrel transfer;
+    TVantrel transfer(Process());
     transfer.OwnerWindow = &sink;
     transfer.Direction = 1;
     transfer.CustBankAcctNo = "6222001";
@@ -65,25 +65,25 @@ TEST_F(RequestCatalogue, EveryRequestSendsItsFunctionCodeAndFieldList) {
         std::vector<std::string> names;
     };
     std::vector<Case> cases;
-    cases.push_back({std::make_unique<TQueryTransferMore>(), "90002",
+    cases.push_back({std::make_unique<TQueryTransferMore>(Process()), "90002",
                      {"CustBankAcctNo", "CustTradeID", "CustMoneyPwd", "MoneyType", "Memo", "TradeDate", "TradeTime"}});
-    cases.push_back({std::make_unique<TModifyMoneyPassWord>(), "90003",
+    cases.push_back({std::make_unique<TModifyMoneyPassWord>(Process()), "90003",
                      {"CustTradeID", "CustMoneyPwd", "NCustMoneyPwd", "TradeDate", "TradeTime"}});
-    cases.push_back({std::make_unique<TQueryBankMoney>(), "50015",
+    cases.push_back({std::make_unique<TQueryBankMoney>(Process()), "50015",
                      {"CustBankAcctNo", "CustTradeID", "CustBankPass", "BusinType", "MoneyType", "Memo", "TradeDate",
                       "TradeTime", "QueryDate"}});
-    cases.push_back({std::make_unique<TQueryOrderID>(), "90007", {"CustTradeID"}});
-    cases.push_back({std::make_unique<TQuerySysParam>(), "70002",
+    cases.push_back({std::make_unique<TQueryOrderID>(Process()), "90007", {"CustTradeID"}});
+    cases.push_back({std::make_unique<TQuerySysParam>(Process()), "70002",
                      {"CustTradeID", "CustMoneyPwd", "Memo", "TradeDate", "TradeTime"}});
-    cases.push_back({std::make_unique<TQueryCardMoeny>(), "90006",
+    cases.push_back({std::make_unique<TQueryCardMoeny>(Process()), "90006",
                      {"CustBankAcctNo", "CustTradeID", "CustBankPass", "CustMoneyPwd", "BusinType", "MoneySty",
                       "MoneyType", "Memo", "TradeDate", "TradeTime"}});
-    cases.push_back({std::make_unique<TBuyBalanceRate>(), "90008",
+    cases.push_back({std::make_unique<TBuyBalanceRate>(Process()), "90008",
                      {"CustBankAcctNo", "CustTradeID", "CustBankPass", "CustMoneyPwd", "BusinType", "MoneySty",
                       "BaseMoneyType", "ChangeMoney", "MoneyType", "Memo", "TradeDate", "TradeTime"}});
-    cases.push_back({std::make_unique<TQueryRateMore>(), "90010",
+    cases.push_back({std::make_unique<TQueryRateMore>(Process()), "90010",
                      {"CustBankAcctNo", "CustTradeID", "CustMoneyPwd", "Memo", "TradeDate", "TradeTime"}});
-    cases.push_back({std::make_unique<TQueryMarketMoney>(), "90011",
+    cases.push_back({std::make_unique<TQueryMarketMoney>(Process()), "90011",
                      {"CustTradeID", "CustMoneyPwd", "BusinType", "MoneySty", "MoneyType", "Memo", "TradeDate",
                       "TradeTime"}});
     for (auto& c : cases) {
@@ -103,7 +103,7 @@ TEST_F(RequestCatalogue, EveryRequestSendsItsFunctionCodeAndFieldList) {
 TEST_F(RequestCatalogue, ExchangeDirectionKeepsItsNameAndSelectsTheCode) {
     login();
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
-    TBuyBalanceRate exchange;
+    TBuyBalanceRate exchange(Process());
     exchange.Direction = 1;
     ASSERT_TRUE(exchange.Execute());
     EXPECT_EQ(server->requests().back().substr(0, 5), "90009");
@@ -117,7 +117,7 @@ TEST_F(RequestCatalogue, CommissionQueryPutsTheDirectionIntoTheSubCode) {
     login();
     server->enqueue({AnswerFrame({"ProRet", "250"}, 1)});
     server->enqueue({AnswerFrame({"ProRet"}, 1)});
-    TQueryIOCommValue commission;
+    TQueryIOCommValue commission(Process());
     commission.SubCode = "99";
     commission.Direction = 1;
     ASSERT_TRUE(commission.Execute());
@@ -131,7 +131,7 @@ TEST_F(RequestCatalogue, CommissionQueryPutsTheDirectionIntoTheSubCode) {
 }
 
 TEST_F(RequestCatalogue, CommissionTextIsZeroWithoutRowsOrANumber) {
-    TQueryIOCommValue commission;
+    TQueryIOCommValue commission(Process());
     EXPECT_EQ(commission.CommissionText(), "0");
     login();
     server->enqueue({AnswerFrame({"ProRet", "n/a"}, 1)});
@@ -148,7 +148,7 @@ TEST_F(RequestCatalogue, BankBalanceQuerySendsTheDayItWasCreated) {
     };
     SetClockForTesting([&] { return day(5); });
     login();
-    TQueryBankMoney query;
+    TQueryBankMoney query(Process());
     SetClockForTesting([&] { return day(6); });
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
     ASSERT_TRUE(query.Execute());
@@ -162,9 +162,14 @@ protected:
     void load(std::vector<std::string> items, unsigned columns) {
         login();
         // Made after SetUp, so that its log goes to the test's folder.
-        params_ = std::make_unique<TQuerySysParam>();
+        params_ = std::make_unique<TQuerySysParam>(Process());
         server->enqueue({AnswerFrame(std::move(items), columns)});
         ASSERT_TRUE(params().Execute());
+    }
+    // The request goes before the session it runs over.
+    void TearDown() override {
+        params_.reset();
+        RequestCatalogue::TearDown();
     }
     TQuerySysParam& params() { return *params_; }
     std::unique_ptr<TQuerySysParam> params_;
@@ -192,7 +197,7 @@ TEST_F(SysParamTable, MissingColumnsMatchNothing) {
 }
 
 TEST_F(SysParamTable, AnEmptyTableLeavesTheCallersFlag) {
-    TQuerySysParam empty;
+    TQuerySysParam empty(Process());
     bool isZero = true;
     EXPECT_EQ(empty.ParamSwitch("50005", "005", isZero), "1");
     EXPECT_TRUE(isZero);
@@ -201,7 +206,7 @@ TEST_F(SysParamTable, AnEmptyTableLeavesTheCallersFlag) {
 
 TEST_F(RequestCatalogue, SettingsFallBackToTheirDefaults) {
     writeBankIni("[system]\nTimeOut=abc\nConnectStyle=2\nPort=x\n");
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     EXPECT_EQ(query.Settings.TimeOut, 5000);
     EXPECT_EQ(query.Settings.Port, 12345);
     EXPECT_EQ(query.Settings.Host, "127.0.0.1");
@@ -216,7 +221,7 @@ TEST_F(RequestCatalogue, SettingsFallBackToTheirDefaults) {
 
 TEST_F(RequestCatalogue, LoginAdoptsTheServerAndResetsTheKey) {
     PacketKey() = "something else";
-    TBankLogin login;
+    TBankLogin login(Process());
     EXPECT_EQ(PacketKey(), DefaultPacketKey);
     login.Settings.Host = "127.0.0.1";
     login.Settings.Port = server->port();
@@ -237,7 +242,7 @@ TEST_F(RequestCatalogue, LoginAdoptsTheServerAndResetsTheKey) {
 TEST_F(RequestCatalogue, LoginNoticesNameThisLoginsServerAndTradeNumber) {
     // An earlier session with another customer on another server.
     ActiveServer() = TLoginInfo{"127.0.0.2", 4321, "8009999", 500};
-    TBankLogin login;
+    TBankLogin login(Process());
     login.OwnerWindow = &sink;
     login.Settings.Host = "127.0.0.1";
     login.Settings.Port = server->port();
@@ -252,7 +257,7 @@ TEST_F(RequestCatalogue, LoginNoticesNameThisLoginsServerAndTradeNumber) {
 
     // A refused connect is reported with the trade number that tried.
     sink.blocks.clear();
-    TBankLogin refused;
+    TBankLogin refused(Process());
     refused.OwnerWindow = &sink;
     refused.Settings.Host = "127.0.0.1";
     refused.Settings.Port = 1;

@@ -50,7 +50,7 @@ std::chrono::system_clock::time_point LocalTime(int day, int hour, int minute, i
 TEST_F(RequestEngine, OrderIdRequestMatchesTheWorkedExampleByteForByte) {
     login();
     server->enqueue({AnswerFrame({"OrderID", "20240305000001"}, 1)});
-    TQueryOrderID request;
+    TQueryOrderID request(Process());
     request.BankCode = "005";
     request.CustTradeID = "8001234";
     ASSERT_TRUE(request.Execute()) << request.LastMessage;
@@ -71,7 +71,7 @@ TEST_F(RequestEngine, ThreeFramesGiveAllRowsAndThreeSuccessBlocks) {
     server->enqueue({frame({DetailRow("20240301", "090000", "100", "1")}, false) +
                      frame({DetailRow("20240302", "100000", "200", "0")}, false) +
                      frame({DetailRow("20240303", "110000", "300", "1"), DetailRow("20240304", "120000", "400", "0")}, true)});
-    TQueryTransferMore query;
+    TQueryTransferMore query(Process());
     query.OwnerWindow = &sink;
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
     ASSERT_EQ(query.ResultTable.recordCount(), 4u);
@@ -88,7 +88,7 @@ TEST_F(RequestEngine, FailureInSecondFrameKeepsResultTrueWithFailureText) {
     login();
     server->enqueue({AnswerFrame(Items(kDetailColumns, {DetailRow("20240301", "090000", "100", "1")}), 4, "00000", false) +
                      AnswerFrame({"Code", "Text", "E2002", "系统繁忙"}, 2, "E2002", true)});
-    TQueryTransferMore query;
+    TQueryTransferMore query(Process());
     EXPECT_TRUE(query.Execute());
     EXPECT_EQ(query.LastMessage, "E2002 : 系统繁忙");
     EXPECT_EQ(query.LastReturnCode, "E2002");
@@ -99,7 +99,7 @@ TEST_F(RequestEngine, ReturnCodeTextComesFromBankIniBeforeTheServersOwn) {
     login();
     server->enqueue({AnswerFrame({"Code", "Text", "E1002", "password wrong"}, 2, "E1002")});
     server->enqueue({AnswerFrame({"Code", "Text", "E3003", "余额不足"}, 2, "E3003")});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage, "E1002 : 资金密码错误");
@@ -117,7 +117,7 @@ TEST_F(RequestEngine, AFailureDescriptionWithUserDefinedCharactersIsShownNotDrop
                                         ScrambleFlag::Plain, kDefaultPacketKey);
     ASSERT_TRUE(frame.ok()) << frame.error();
     server->enqueue({frame.value()});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage, "E2005 : 张\uE000");
 }
@@ -129,7 +129,7 @@ TEST_F(RequestEngine, FormattedColumnsFollowTheCellRules) {
                                         {"240305", "0930", "-5", "1", "x"},
                                         {"20240305", "093005", " ", "0", ""}}),
                                  5)});
-    TQueryTransferMore query;  // formats money, dates and times
+    TQueryTransferMore query(Process());  // formats money, dates and times
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
     const auto& t = query.ResultTable;
     ASSERT_EQ(t.recordCount(), 3u);
@@ -148,7 +148,7 @@ TEST_F(RequestEngine, FormattedColumnsFollowTheCellRules) {
 TEST_F(RequestEngine, MoneyThatIsNotANumberFailsTheLoadButNotTheRequest) {
     login();
     server->enqueue({AnswerFrame(Items({"ChangeMoney", "Memo"}, {{"100", "a"}, {"abc", "b"}, {"300", "c"}}), 2)});
-    TQueryTransferMore query;
+    TQueryTransferMore query(Process());
     query.OwnerWindow = &sink;
     EXPECT_TRUE(query.Execute());
     EXPECT_EQ(query.LastMessage, "转账明细查询成功");
@@ -162,7 +162,7 @@ TEST_F(RequestEngine, MoneyThatIsNotANumberFailsTheLoadButNotTheRequest) {
 TEST_F(RequestEngine, ZeroColumnsWithABodyFailsTheLoad) {
     login();
     server->enqueue({AnswerFrame({"A", "1"}, 0)});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     EXPECT_TRUE(query.Execute());
     ASSERT_FALSE(sink.outcomes().empty());
@@ -174,7 +174,7 @@ TEST_F(RequestEngine, UnformattedRequestsKeepValuesAndLaterAnswersReplaceColumns
     server->enqueue({AnswerFrame(Items({"ChangeMoney", "TradeDate"}, {{"123456", "20240305"}}), 2)});
     server->enqueue({AnswerFrame(Items({"Balance"}, {{"5"}, {"6"}}), 1)});
     server->enqueue({AnswerFrame({}, 1)});  // empty body keeps the rows
-    TQueryOrderID query;  // format mode 0
+    TQueryOrderID query(Process());  // format mode 0
     ASSERT_TRUE(query.Execute());
     EXPECT_EQ(query.ResultTable.text(0, "ChangeMoney"), "123456");
     EXPECT_EQ(query.ResultTable.text(0, "TradeDate"), "20240305");
@@ -190,7 +190,7 @@ TEST_F(RequestEngine, AFirstFrameTooShortToNameItsColumnsKeepsTheRowsBefore) {
     login();
     server->enqueue({AnswerFrame(Items({"A", "B"}, {{"1", "2"}}), 2)});
     server->enqueue({AnswerFrame({"X", "Y"}, 3)});
-    TQueryOrderID query;
+    TQueryOrderID query(Process());
     query.OwnerWindow = &sink;
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
@@ -208,7 +208,7 @@ TEST_F(RequestEngine, AFailureAnswerWithFramesStillToComeClosesAKeptConnection) 
     server->enqueue({AnswerFrame({"Code", "Text", "E2002", "系统繁忙"}, 2, "E2002", false) +
                      AnswerFrame({"A", "left over"}, 1)});
     server->enqueue({AnswerFrame({"A", "own answer"}, 1)});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage, "E2002 : 系统繁忙");
     EXPECT_FALSE(SharedClient().connected());
@@ -223,7 +223,7 @@ TEST_F(RequestEngine, TradeDateAndTimeAreThoseOfSendingNotOfBeforeTheConnect) {
         return SharedClient().connected() ? LocalTime(6, 0, 0, 1) : LocalTime(5, 23, 59, 59);
     });
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
     const auto sent = server->requests().back();
     EXPECT_EQ(SentValue(sent, "TradeDate"), "20240306");
@@ -234,7 +234,7 @@ TEST_F(RequestEngine, DefaultSettingsConnectAndCloseForEveryRequest) {
     login();
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
     server->enqueue({AnswerFrame({"A", "2"}, 1)});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     ASSERT_TRUE(query.Execute());
     EXPECT_FALSE(SharedClient().connected());
@@ -249,6 +249,20 @@ TEST_F(RequestEngine, DefaultSettingsConnectAndCloseForEveryRequest) {
     EXPECT_EQ(connects, 2);
 }
 
+TEST_F(RequestEngine, ARequestWorksOverItsOwnSessionAndLogsToTheWindowItWasGiven) {
+    server->enqueue({AnswerFrame({"BankID", "007"}, 1)});
+    Session own;
+    TBankLogin login(own, &sink);
+    login.Settings.Host = "127.0.0.1";
+    login.Settings.Port = server->port();
+    login.Settings.CustTradeID = "8009999";
+    ASSERT_TRUE(login.Execute()) << login.LastMessage;
+    EXPECT_EQ(own.ActiveServer.TradeID, "8009999");
+    EXPECT_TRUE(ActiveServer().TradeID.empty());  // the library's session is untouched
+    ASSERT_FALSE(sink.texts.empty());
+    EXPECT_EQ(sink.texts.front().text.find("连接服务器 127.0.0.1:"), 0u);
+}
+
 TEST_F(RequestEngine, KeptConnectionIsReusedAndReopenedAfterTheServerClosedIt) {
     auto ini = std::string(kStandardBankIni);
     ini.insert(ini.find("TimeOut="), "ConnectStyle=2\n");
@@ -257,7 +271,7 @@ TEST_F(RequestEngine, KeptConnectionIsReusedAndReopenedAfterTheServerClosedIt) {
     EXPECT_TRUE(KeepConnection());
     EXPECT_TRUE(SharedClient().connected());
     server->enqueue({AnswerFrame({"A", "1"}, 1)});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
     EXPECT_EQ(server->connections(), 1);
@@ -282,7 +296,7 @@ TEST_F(RequestEngine, KeyFramesAreAdoptedAndTheKeyResetsOnDisconnect) {
     const std::string newKey = AnswerFrame({"K", "v"}, 1).substr(6);
     server->enqueue({AnswerFrame({"K", "v"}, 1, "00000", true, '2')});
     server->enqueue({AnswerFrame({"A", "scrambled"}, 1, "00000", true, '1', newKey)});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     ASSERT_TRUE(query.Execute()) << query.LastMessage;
     EXPECT_EQ(query.ResultTable.text(0, "K"), "v");
     EXPECT_EQ(PacketKey(), newKey);
@@ -301,7 +315,7 @@ TEST_F(RequestEngine, LogBlockIsWrittenExactlyAndTheMessageKeepsItsLineBreaks) {
         return std::chrono::system_clock::from_time_t(std::mktime(&t));
     });
     login("8001234");
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     query.LogEvent("第一行\r\n第二行", LogWarning);
     const std::string bar(27, '=');
@@ -342,7 +356,7 @@ TEST_F(RequestEngine, EventsAfterMidnightGoToTheNewDaysFile) {
         return std::chrono::system_clock::from_time_t(std::mktime(&t));
     };
     SetClockForTesting([&] { return at(5, 23); });
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.LogEvent("before", LogInfo);
     SetClockForTesting([&] { return at(6, 0); });
     query.LogEvent("after", LogInfo);
@@ -352,7 +366,7 @@ TEST_F(RequestEngine, EventsAfterMidnightGoToTheNewDaysFile) {
 }
 
 TEST_F(RequestEngine, RequestsWithoutLoggingLeaveNoTraceEvenWhenTheyFail) {
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     query.LogEvents = false;
     ActiveServer().Host = "127.0.0.1";
@@ -366,7 +380,7 @@ TEST_F(RequestEngine, RequestsWithoutLoggingLeaveNoTraceEvenWhenTheyFail) {
 }
 
 TEST_F(RequestEngine, ConnectFailureReportsHn0001WithTheTransportText) {
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     ActiveServer() = TLoginInfo{"127.0.0.1", 1, "8001234", 500};
     EXPECT_FALSE(query.Execute());
@@ -380,7 +394,7 @@ TEST_F(RequestEngine, BrokenAnswersReportHn0009) {
     login();
     server->enqueue({"120 2", true});  // a prefix cut short, then closed
     server->enqueue({"120 20" + std::string(120, ' ')});  // length written left-aligned
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage, "市场资金查询通讯失败:");
@@ -394,7 +408,7 @@ TEST_F(RequestEngine, BadConnectTextFailsTheConnectInsteadOfFormattingGarbage) {
     ini.replace(ini.find("hn0002=连接服务器 %s:%d 成功"), std::string("hn0002=连接服务器 %s:%d 成功").size(),
                 "hn0002=连接 %d %s %s");
     writeBankIni(ini);
-    TBankLogin login;
+    TBankLogin login(Process());
     login.OwnerWindow = &sink;
     login.Settings.Host = "127.0.0.1";
     login.Settings.Port = server->port();
@@ -414,7 +428,7 @@ TEST_F(RequestEngine, BadDisconnectTextIsReportedNotThrown) {
     writeBankIni(ini);
     login();
     ASSERT_TRUE(SharedClient().connected());
-    TBankLogin again;
+    TBankLogin again(Process());
     again.OwnerWindow = &sink;
     again.Settings.Host = "127.0.0.1";
     again.Settings.Port = server->port();
@@ -430,7 +444,7 @@ TEST_F(RequestEngine, BadDisconnectTextIsReportedNotThrown) {
 
 TEST_F(RequestEngine, ValuesTheWireCannotCarryAreRefusedBeforeSending) {
     login();
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     for (const std::string& bad : {std::string("a\x08" "b"), std::string("a\nb"), std::string("a\rb"),
                                   std::string("a\0b", 3), std::string("😀"), std::string(9990, '9')}) {
@@ -449,7 +463,7 @@ TEST_F(RequestEngine, AnAnswerThatNeverComesTimesOutAndWarnsAboutTransfers) {
     writeBankIni(ini);
     login();
     server->enqueue({"", false, true});
-    TVantrel transfer;
+    TVantrel transfer(Process());
     transfer.OwnerWindow = &sink;
     transfer.Direction = 1;
     transfer.ChangeMoney = "10000";
@@ -462,7 +476,7 @@ TEST_F(RequestEngine, AnAnswerThatNeverComesTimesOutAndWarnsAboutTransfers) {
     EXPECT_FALSE(SharedClient().connected());  // a late answer is never read as the next one
 
     server->enqueue({"", false, true});
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     EXPECT_FALSE(query.Execute());
     EXPECT_EQ(query.LastMessage.find("结果未知"), std::string::npos);
 }
@@ -473,7 +487,7 @@ TEST_F(RequestEngine, AnExchangeWhoseAnswerTimedOutIsCheckedInTheExchangeRecords
     writeBankIni(ini);
     login();
     server->enqueue({"", false, true});
-    TBuyBalanceRate exchange;
+    TBuyBalanceRate exchange(Process());
     exchange.ChangeMoney = "10000";
     EXPECT_FALSE(exchange.Execute());
     EXPECT_NE(exchange.LastMessage.find("结果未知，请先通过“外汇明细查询”确认结果"), std::string::npos)

@@ -60,6 +60,7 @@ private slots:
         QCOMPARE(CustomerSession().MoneyPwd, std::string("123456"));
 
         SetMainWindowLauncher({});
+        dialog.reset();  // its login request runs over the session
         StopLibrary();
     }
 };

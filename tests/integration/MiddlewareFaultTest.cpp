@@ -39,7 +39,7 @@ protected:
 
 TEST_F(SimulatorFault, CloseMidFrameIsATransportFailure) {
     start({"--fault", "close-mid-frame"});
-    TBankLogin request;
+    TBankLogin request(Process());
     EXPECT_FALSE(login(request));
     EXPECT_EQ(request.LastMessage, request.OperationName + "通讯失败:");
     EXPECT_TRUE(errorBlockLogged());
@@ -50,7 +50,7 @@ TEST_F(SimulatorFault, CloseMidFrameIsATransportFailure) {
 
 TEST_F(SimulatorFault, LeftAlignedAnswerLengthIsRefused) {
     start({"--fault", "bad-length"});
-    TBankLogin request;
+    TBankLogin request(Process());
     EXPECT_FALSE(login(request));
     EXPECT_EQ(request.LastMessage, "登录通讯失败:");
     EXPECT_TRUE(errorBlockLogged());
@@ -59,7 +59,7 @@ TEST_F(SimulatorFault, LeftAlignedAnswerLengthIsRefused) {
 
 TEST_F(SimulatorFault, CloseBeforeAnswerIsATransportFailure) {
     start({"--fault", "close-before-answer"});
-    TBankLogin request;
+    TBankLogin request(Process());
     EXPECT_FALSE(login(request));
     EXPECT_EQ(request.LastMessage, "登录通讯失败:");
     EXPECT_TRUE(errorBlockLogged());
@@ -67,7 +67,7 @@ TEST_F(SimulatorFault, CloseBeforeAnswerIsATransportFailure) {
 
 TEST_F(SimulatorFault, AnswerLaterThanTheReadTimeOutIsATimeOut) {
     start({"--fault", "delay:1500"});
-    TBankLogin request;
+    TBankLogin request(Process());
     EXPECT_FALSE(login(request));
     EXPECT_EQ(request.LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
     EXPECT_TRUE(errorBlockLogged());
@@ -75,14 +75,14 @@ TEST_F(SimulatorFault, AnswerLaterThanTheReadTimeOutIsATimeOut) {
 
 TEST_F(SimulatorFault, ShortDelayIsStillAnAnswer) {
     start({"--fault", "delay:50"});
-    TBankLogin request;
+    TBankLogin request(Process());
     EXPECT_TRUE(login(request)) << request.LastMessage;
 }
 
 TEST_F(SimulatorFault, UnansweredDepositWarnsThatItsOutcomeIsUnknown) {
     start({"--fault", "never-answer@90004"});
     loginOk();  // the fault touches deposits only
-    TVantrel deposit;
+    TVantrel deposit(Process());
     fillDeposit(deposit);
     EXPECT_FALSE(deposit.Execute());
     EXPECT_EQ(deposit.LastMessage.rfind("入金通讯失败:服务器在 1 秒内没有应答", 0), 0u) << deposit.LastMessage;
@@ -107,12 +107,12 @@ TEST_F(SimulatorFault, UnansweredDepositWarnsThatItsOutcomeIsUnknown) {
 TEST_F(SimulatorFault, AConnectionLostMidAnswerLeavesATransferUnknown) {
     start({"--fault", "close-mid-frame@90004"});
     loginOk();
-    TVantrel deposit;
+    TVantrel deposit(Process());
     fillDeposit(deposit);
     EXPECT_FALSE(deposit.Execute());
     EXPECT_TRUE(deposit.AnswerLost);
     // A query that loses its answer moves nothing: nothing to check.
-    TQueryMarketMoney funds;
+    TQueryMarketMoney funds(Process());
     funds.OwnerWindow = &sink;
     funds.CustTradeID = kTrader;
     EXPECT_TRUE(funds.Execute()) << funds.LastMessage;
@@ -123,7 +123,7 @@ TEST_F(SimulatorFault, AnAnswerWithAnUnknownFlagLeavesNothingForTheNextRequest) 
     start({"--fault", "bad-flag@90011"});
     setConnectStyle(true);
     loginOk();
-    TQueryMarketMoney funds;
+    TQueryMarketMoney funds(Process());
     funds.OwnerWindow = &sink;
     funds.CustTradeID = kTrader;
     EXPECT_FALSE(funds.Execute());
@@ -131,7 +131,7 @@ TEST_F(SimulatorFault, AnAnswerWithAnUnknownFlagLeavesNothingForTheNextRequest) 
     EXPECT_NE(lastErrorText().find("\"9\""), std::string::npos) << lastErrorText();
 
     // The rest of that answer is still on its way; the deposit reads its own.
-    TVantrel deposit;
+    TVantrel deposit(Process());
     fillDeposit(deposit);
     ASSERT_TRUE(deposit.Execute()) << deposit.LastMessage;
     EXPECT_EQ(deposit.LastMessage, "入金成功");
@@ -140,7 +140,7 @@ TEST_F(SimulatorFault, AnAnswerWithAnUnknownFlagLeavesNothingForTheNextRequest) 
 
 TEST_F(SimulatorFault, NeverAnswerTimesOutTheLogin) {
     start({"--fault", "never-answer"});
-    TBankLogin request;
+    TBankLogin request(Process());
     EXPECT_FALSE(login(request));
     EXPECT_EQ(request.LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
 }

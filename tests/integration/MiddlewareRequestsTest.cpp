@@ -37,7 +37,7 @@ protected:
 };
 
 TEST_F(Simulator, LoginListsEverySignedAccountWithTheForexAccountLast) {
-    TBankLogin request;
+    TBankLogin request(Process());
     ASSERT_TRUE(login(request)) << request.LastMessage;
     const auto& t = request.ResultTable;
     EXPECT_EQ(Columns(t), (std::vector<std::string>{"BankID", "BankName", "CustBankAcctNo", "MoneyType", "CompId",
@@ -50,21 +50,21 @@ TEST_F(Simulator, LoginListsEverySignedAccountWithTheForexAccountLast) {
 }
 
 TEST_F(Simulator, LoginRefusesWrongPasswordAndUnknownTrader) {
-    TBankLogin wrong;
+    TBankLogin wrong(Process());
     EXPECT_FALSE(login(wrong, kTrader, "654321"));
     EXPECT_EQ(wrong.LastReturnCode, "E1002");
     EXPECT_EQ(wrong.LastMessage, "E1002 : 资金密码错误");
-    TBankLogin empty;
+    TBankLogin empty(Process());
     EXPECT_FALSE(login(empty, kTrader, ""));
     EXPECT_EQ(empty.LastReturnCode, "E1002");
-    TBankLogin unknown;
+    TBankLogin unknown(Process());
     EXPECT_FALSE(login(unknown, "7000001"));
     EXPECT_EQ(unknown.LastMessage, "E1001 : 交易商号不存在");
 }
 
 TEST_F(Simulator, BankPasswordIsDemandedOnlyWhereTheBankListsTheOperation) {
     loginOk();
-    TVantrel request;
+    TVantrel request(Process());
     EXPECT_FALSE(transfer(request, kCcbAccount, 0, "5000"));
     EXPECT_EQ(request.LastMessage, "E1003 : 银行密码错误");
     EXPECT_FALSE(transfer(request, kCcbAccount, 0, "5000", "111111"));
@@ -77,14 +77,14 @@ TEST_F(Simulator, BankPasswordIsDemandedOnlyWhereTheBankListsTheOperation) {
 
 TEST_F(Simulator, AmountsThatAreNotPositiveWholeCentsAreRefused) {
     loginOk();
-    TVantrel request;
+    TVantrel request(Process());
     for (const std::string amount : {"0", "-5", "1.5", "abc", "", "1e3", "+5"}) {
         for (uint8_t direction : {0, 1}) {
             EXPECT_FALSE(transfer(request, kIcbcAccount, direction, amount)) << amount;
             EXPECT_EQ(request.LastMessage, "E1007 : 金额必须是大于零的整数分") << amount;
         }
     }
-    TQueryTransferMore details;
+    TQueryTransferMore details(Process());
     details.CustTradeID = kTrader;
     ASSERT_TRUE(details.Execute());
     EXPECT_EQ(details.ResultTable.recordCount(), 2);  // the seeded history only
@@ -92,17 +92,17 @@ TEST_F(Simulator, AmountsThatAreNotPositiveWholeCentsAreRefused) {
 
 TEST_F(Simulator, SwitchedOffOperationsAnswerE1006) {
     loginOk();
-    TVantrel deposit;
+    TVantrel deposit(Process());
     EXPECT_FALSE(transfer(deposit, kForexAccount, 1, "100"));
     EXPECT_EQ(deposit.LastMessage, "E1006 : 该业务未开通");
 
-    TQueryMarketMoney market;
+    TQueryMarketMoney market(Process());
     market.BankCode = "007";
     market.CustTradeID = kTrader;
     EXPECT_FALSE(market.Execute());
     EXPECT_EQ(market.LastReturnCode, "E1006");
 
-    TBuyBalanceRate buy;  // forex on a bank that is not the forex account
+    TBuyBalanceRate buy(Process());  // forex on a bank that is not the forex account
     buy.CustBankAcctNo = kIcbcAccount;
     buy.CustTradeID = kTrader;
     buy.CustMoneyPwd = "123456";
@@ -111,7 +111,7 @@ TEST_F(Simulator, SwitchedOffOperationsAnswerE1006) {
     EXPECT_EQ(buy.LastReturnCode, "E1006");
 
     loginOk(kSecondTrader);
-    TQueryCardMoeny card;
+    TQueryCardMoeny card(Process());
     card.CustBankAcctNo = kAbcAccount;
     card.CustTradeID = kSecondTrader;
     EXPECT_FALSE(card.Execute());
@@ -120,7 +120,7 @@ TEST_F(Simulator, SwitchedOffOperationsAnswerE1006) {
 
 TEST_F(Simulator, BalancesLimitTransfersAndUnknownAccountsAreRefused) {
     loginOk();
-    TVantrel request;
+    TVantrel request(Process());
     EXPECT_FALSE(transfer(request, kIcbcAccount, 1, "20000001"));  // bank holds 200000.00
     EXPECT_EQ(request.LastMessage, "E1005 : 银行账户余额不足");
     EXPECT_FALSE(transfer(request, "6222000000000000000", 1, "100"));
@@ -141,7 +141,7 @@ TEST_F(Simulator, BalancesLimitTransfersAndUnknownAccountsAreRefused) {
 
 TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
     loginOk();
-    TQueryBankMoney supervise;
+    TQueryBankMoney supervise(Process());
     supervise.CustBankAcctNo = kIcbcAccount;
     supervise.CustTradeID = kTrader;
     supervise.QueryDate = "20240301";
@@ -150,7 +150,7 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
               (std::vector<std::string>{"BankID", "CustBankAcctNo", "QueryDate", "SuperviseMoney", "AvailableMoney"}));
     EXPECT_EQ(supervise.ResultTable.text(0, "QueryDate"), "20240301");
 
-    TQueryCardMoeny card;
+    TQueryCardMoeny card(Process());
     card.CustBankAcctNo = kCcbAccount;
     card.CustTradeID = kTrader;
     ASSERT_TRUE(card.Execute()) << card.LastMessage;
@@ -158,7 +158,7 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
               (std::vector<std::string>{"BankID", "CustBankAcctNo", "BankBalance", "AvailableBalance"}));
     EXPECT_EQ(card.ResultTable.text(0, "BankID"), "007");
 
-    TQueryOrderID order;
+    TQueryOrderID order(Process());
     order.CustTradeID = kTrader;
     std::set<std::string> ids;
     for (int i = 0; i < 3; ++i) {
@@ -171,7 +171,7 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
     EXPECT_FALSE(order.Execute());
     EXPECT_EQ(order.LastReturnCode, "E1001");
 
-    TQueryMarketMoney market;
+    TQueryMarketMoney market(Process());
     market.CustTradeID = kTrader;
     market.CustMoneyPwd = "123456";
     ASSERT_TRUE(market.Execute()) << market.LastMessage;
@@ -185,12 +185,12 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
 
 TEST_F(Simulator, UserDefinedCharactersInAMemoComeBackInTheTransferDetails) {
     loginOk();
-    TVantrel deposit;
+    TVantrel deposit(Process());
     // One character of each user-defined area, as a rare name needs them.
     const std::string memo = "张\uE000\uE234\uE4C6";
     deposit.Memo = memo;
     ASSERT_TRUE(transfer(deposit, kIcbcAccount, 1, "10000")) << deposit.LastMessage;
-    TQueryTransferMore details;
+    TQueryTransferMore details(Process());
     details.OwnerWindow = &sink;
     details.CustTradeID = kTrader;
     details.CustBankAcctNo = kIcbcAccount;
@@ -202,7 +202,7 @@ TEST_F(Simulator, UserDefinedCharactersInAMemoComeBackInTheTransferDetails) {
 
 TEST_F(Simulator, SystemParametersAndCommissionFollowTheBanks) {
     loginOk();
-    TQuerySysParam params;
+    TQuerySysParam params(Process());
     params.CustTradeID = kTrader;
     params.SubCode = "0";
     ASSERT_TRUE(params.Execute()) << params.LastMessage;
@@ -218,7 +218,7 @@ TEST_F(Simulator, SystemParametersAndCommissionFollowTheBanks) {
     EXPECT_EQ(params.ParamSwitch("90008", "999", on), "0");
     EXPECT_EQ(params.FindParam("50005", "003"), "");  // another customer's bank
 
-    TQueryIOCommValue commission;
+    TQueryIOCommValue commission(Process());
     commission.CustTradeID = kTrader;
     commission.Direction = 1;
     commission.Memo = "500000";  // 5000.00 at 0.1%
@@ -239,7 +239,7 @@ TEST_F(Simulator, SystemParametersAndCommissionFollowTheBanks) {
 
 TEST_F(Simulator, ForexBuysAndSettlesOnTheForexAccountAndListsTheRecords) {
     loginOk();
-    TBuyBalanceRate exchange;
+    TBuyBalanceRate exchange(Process());
     exchange.CustBankAcctNo = kForexAccount;
     exchange.CustTradeID = kTrader;
     exchange.CustMoneyPwd = "123456";
@@ -262,7 +262,7 @@ TEST_F(Simulator, ForexBuysAndSettlesOnTheForexAccountAndListsTheRecords) {
     EXPECT_FALSE(exchange.Execute());
     EXPECT_EQ(exchange.LastReturnCode, "E1004");
 
-    TQueryRateMore records;
+    TQueryRateMore records(Process());
     records.CustBankAcctNo = kForexAccount;
     records.CustTradeID = kTrader;
     ASSERT_TRUE(records.Execute()) << records.LastMessage;
@@ -275,7 +275,7 @@ TEST_F(Simulator, ForexBuysAndSettlesOnTheForexAccountAndListsTheRecords) {
 
 TEST_F(Simulator, PasswordChangeTakesEffectAndRefusesBadPasswords) {
     loginOk();
-    TModifyMoneyPassWord change;
+    TModifyMoneyPassWord change(Process());
     change.CustTradeID = kTrader;
     change.CustMoneyPwd = "123456";
     for (const std::string bad : {"", "12345", "123456789", "12 456", "密码密码12"}) {
@@ -289,7 +289,7 @@ TEST_F(Simulator, PasswordChangeTakesEffectAndRefusesBadPasswords) {
     EXPECT_EQ(change.ResultTable.text(0, "Message"), "资金密码修改成功");
     EXPECT_FALSE(change.Execute());  // the old password is gone
     EXPECT_EQ(change.LastReturnCode, "E1002");
-    TBankLogin relogin;
+    TBankLogin relogin(Process());
     EXPECT_TRUE(login(relogin, kTrader, "abc12345")) << relogin.LastMessage;
 }
 
@@ -310,17 +310,17 @@ protected:
 
 TEST_P(SimulatorFraming, DepositRecordsOneTransferAndRaisesMarketFunds) {
     loginOk();
-    TQueryTransferMore details;
+    TQueryTransferMore details(Process());
     details.CustTradeID = kTrader;
     details.CustBankAcctNo = kIcbcAccount;
     ASSERT_TRUE(details.Execute()) << details.LastMessage;
     const auto before = details.ResultTable.recordCount();
-    TQueryMarketMoney market;
+    TQueryMarketMoney market(Process());
     market.CustTradeID = kTrader;
     ASSERT_TRUE(market.Execute()) << market.LastMessage;
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50000.00");
 
-    TVantrel deposit;
+    TVantrel deposit(Process());
     deposit.CustBankAcctNo = kIcbcAccount;
     deposit.CustTradeID = kTrader;
     deposit.CustMoneyPwd = "123456";
@@ -341,7 +341,7 @@ TEST_P(SimulatorFraming, DepositRecordsOneTransferAndRaisesMarketFunds) {
     ASSERT_TRUE(market.Execute());
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50100.00");
 
-    TVantrel withdrawal;
+    TVantrel withdrawal(Process());
     withdrawal.CustBankAcctNo = kIcbcAccount;
     withdrawal.CustTradeID = kTrader;
     withdrawal.CustMoneyPwd = "123456";

@@ -70,7 +70,7 @@ protected:
         return request.Execute();
     }
     void loginOk(const std::string& tradeId = kTrader) {
-        TBankLogin request;
+        TBankLogin request(Process());
         ASSERT_TRUE(login(request, tradeId)) << request.LastMessage;
     }
 

@@ -74,7 +74,7 @@ void EngineFixture::login(const std::string& tradeId) {
     server->enqueue({AnswerFrame({"BankID", "BankName", "CustBankAcctNo", "MoneyType", "CompId",
                                   "BankType", "Url", "005", "测试银行", "6222001", "0", "C01", "0", ""},
                                  7)});
-    TBankLogin login;
+    TBankLogin login(Process());
     login.Settings.Host = "127.0.0.1";
     login.Settings.Port = server->port();
     login.Settings.CustTradeID = tradeId;

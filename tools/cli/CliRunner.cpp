@@ -85,9 +85,9 @@ Secrets ReadSecrets(const CliArguments& args, std::istream& in, const PasswordPr
     return secrets;
 }
 
-class Session {
+class CommandRun {
 public:
-    Session(const CliArguments& args, Secrets secrets, std::ostream& out, std::ostream& err)
+    CommandRun(const CliArguments& args, Secrets secrets, std::ostream& out, std::ostream& err)
         : args_(args), secrets_(std::move(secrets)), out_(out), err_(err), sink_(err, args.verbose) {}
 
     int Run() {
@@ -109,15 +109,14 @@ public:
     }
 
 private:
-    // Every request reports to the sink and carries the login's credentials.
+    // Every request carries the login's credentials.
     void Prepare(TBankTransfer& request) {
-        request.OwnerWindow = &sink_;
         request.Settings.CustTradeID = *args_.trade;
         request.Settings.CustMoneyPwd = secrets_.password;
     }
 
     bool Login() {
-        login_ = std::make_unique<TBankLogin>();
+        login_ = std::make_unique<TBankLogin>(session_, &sink_);
         Prepare(*login_);
         if (args_.server) {
             login_->Settings.Host = args_.server->host;
@@ -127,8 +126,8 @@ private:
             Fail(*login_, "login");
             return false;
         }
-        SignedBankTable().copyFrom(login_->ResultTable);
-        CustomerSession().MoneyPwd = secrets_.password;
+        session_.SignedBankTable.copyFrom(login_->ResultTable);
+        session_.CustomerSession.MoneyPwd = secrets_.password;
         return true;
     }
 
@@ -177,7 +176,7 @@ private:
     void Note(const std::string& text) { (args_.format == OutputFormat::Table ? out_ : err_) << text << '\n'; }
 
     int Transfer(uint8_t direction) {
-        TVantrel request;
+        TVantrel request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -191,7 +190,7 @@ private:
     }
 
     int Transfers() {
-        TQueryTransferMore request;
+        TQueryTransferMore request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -202,7 +201,7 @@ private:
     }
 
     int Supervision() {
-        TQueryBankMoney request;
+        TQueryBankMoney request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -213,7 +212,7 @@ private:
     }
 
     int CardBalance() {
-        TQueryCardMoeny request;
+        TQueryCardMoeny request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -224,7 +223,7 @@ private:
     }
 
     int MarketFunds() {
-        TQueryMarketMoney request;
+        TQueryMarketMoney request(session_, &sink_);
         Prepare(request);
         request.CustTradeID = *args_.trade;
         request.CustMoneyPwd = secrets_.password;
@@ -232,7 +231,7 @@ private:
     }
 
     int Forex(uint8_t direction) {
-        TBuyBalanceRate request;
+        TBuyBalanceRate request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -246,7 +245,7 @@ private:
     }
 
     int ForexRecords() {
-        TQueryRateMore request;
+        TQueryRateMore request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustBankAcctNo = args_.option("account");
@@ -256,7 +255,7 @@ private:
     }
 
     int OrderId() {
-        TQueryOrderID request;
+        TQueryOrderID request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustTradeID = *args_.trade;
@@ -264,7 +263,7 @@ private:
     }
 
     int SysParams() {
-        TQuerySysParam request;
+        TQuerySysParam request(session_, &sink_);
         Prepare(request);
         request.SubCode = "0";
         request.CustTradeID = *args_.trade;
@@ -273,7 +272,7 @@ private:
     }
 
     int Commission(uint8_t direction) {
-        TQueryIOCommValue request;
+        TQueryIOCommValue request(session_, &sink_);
         Prepare(request);
         request.BankCode = args_.option("bank");
         request.CustTradeID = *args_.trade;
@@ -289,7 +288,7 @@ private:
     }
 
     int ChangePassword() {
-        TModifyMoneyPassWord request;
+        TModifyMoneyPassWord request(session_, &sink_);
         Prepare(request);
         request.CustTradeID = *args_.trade;
         request.CustMoneyPwd = secrets_.password;
@@ -302,6 +301,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     CliLogSink sink_;
+    // The library's session, started for this run.
+    Session& session_ = Process();
     std::unique_ptr<TBankLogin> login_;
 };
 
@@ -409,8 +410,8 @@ int RunProbe(const CliArguments& args, std::ostream& out, std::ostream& err) {
 int Execute(const CliArguments& args, std::ostream& out, std::ostream& err, std::istream& in,
             const PasswordPrompt& prompt) {
     if (args.command == "probe") return RunProbe(args, out, err);
-    Session session(args, ReadSecrets(args, in, prompt), out, err);
-    return session.Run();
+    CommandRun run(args, ReadSecrets(args, in, prompt), out, err);
+    return run.Run();
 }
 
 }  // namespace

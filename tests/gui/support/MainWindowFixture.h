@@ -129,7 +129,7 @@ protected:
 
     // What the login dialog leaves behind for the main window.
     bool login(const std::string& trade) {
-        TBankLogin request;
+        TBankLogin request(Process());
         request.Settings.Host = "127.0.0.1";
         request.Settings.Port = sim->port();
         request.Settings.CustTradeID = trade;
