@@ -214,7 +214,7 @@ void BM_LoadRowsFormatted(benchmark::State& state) {
 // them over, then split and load each body (values as received).
 void BM_ReadSplitLoadRows(benchmark::State& state) {
     UseBenchFolder();
-    TQueryOrderID request;
+    TQueryOrderID request(Process());
     request.LogEvents = false;
     const std::string& wire = TheData().scrambledWire;
     for (auto _ : state) {
@@ -240,7 +240,7 @@ void BM_GrowthLoadRows(benchmark::State& state) {
     UseBenchFolder();
     const int rows = static_cast<int>(state.range(0));
     const auto bodies = BodiesOf(EncodeAnswer(MakeRows(rows), ScrambleFlag::Plain));
-    TQueryTransferMore request;
+    TQueryTransferMore request(Process());
     request.LogEvents = false;
     for (auto _ : state) {
         for (std::size_t i = 0; i < bodies.size(); ++i) request.LoadRows(bodies[i], kColumns.size(), i == 0);
@@ -266,7 +266,7 @@ void BM_LoadedTableMemory(benchmark::State& state) {
         const std::size_t rssBefore = ResidentBytes();
         state.ResumeTiming();
         {
-            TQueryOrderID request;
+            TQueryOrderID request(Process());
             request.LogEvents = false;
             for (std::size_t i = 0; i < bodies.size(); ++i) request.LoadRows(bodies[i], kColumns.size(), i == 0);
             state.PauseTiming();

@@ -332,7 +332,7 @@ TEST_F(RequestEngine, LogBlockIsWrittenExactlyAndTheMessageKeepsItsLineBreaks) {
 }
 
 TEST_F(RequestEngine, EditedBankIniTextsShowInTheNextLogBlock) {
-    TQueryMarketMoney query;
+    TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
     const auto ini = folder->path() / "Bank.ini";
     auto edit = [&](const std::string& label, std::optional<std::chrono::minutes> age) {
