@@ -719,6 +719,21 @@ void TfrmVantrel::applyDirectionRules() {
         txtIO1->setCurrentIndex(-1);
 }
 
+void TfrmVantrel::applyForexDirectionRules(const QString& bankId) {
+    // txtRate6: 0 buys, 1 settles.
+    const OnlyDirection directions = DirectionsOf(offer_.BuyForex, offer_.SettleForex);
+    txtRate6->setEnabled(directions == OnlyDirection::Both);
+    if (directions != OnlyDirection::Both) {
+        if (directions == OnlyDirection::First)
+            txtRate6->setCurrentIndex(0);
+        else if (directions == OnlyDirection::Second)
+            txtRate6->setCurrentIndex(1);
+        btnOk6->setText(txtRate6->currentText());
+    }
+    applyForexPasswordPanel(bankId);
+    btnOk6->setEnabled(directions != OnlyDirection::Neither);
+}
+
 void TfrmVantrel::applyTransferPasswordPanel(const QString& bankId) {
     const int direction = txtIO1->currentIndex();
     if (direction == 0 || direction == 1)
@@ -985,19 +1000,7 @@ void TfrmVantrel::BankChosen(const TBankInfo& account) {
         ShowFromStart(txtBankNo6, Q(session.CustBankAcctNo));
         txtBankName6->setText(display);
         policy_.UpdateForex(offer_, bank);
-        {
-            const OnlyDirection directions = DirectionsOf(offer_.BuyForex, offer_.SettleForex);
-            txtRate6->setEnabled(directions == OnlyDirection::Both);
-            if (directions != OnlyDirection::Both) {
-                if (directions == OnlyDirection::First)
-                    txtRate6->setCurrentIndex(0);
-                else if (directions == OnlyDirection::Second)
-                    txtRate6->setCurrentIndex(1);
-                btnOk6->setText(txtRate6->currentText());
-            }
-            applyForexPasswordPanel(bankId);
-            btnOk6->setEnabled(directions != OnlyDirection::Neither);
-        }
+        applyForexDirectionRules(bankId);
         FocusIfPossible(txtRate6);
         break;
     default: break;

@@ -268,6 +268,7 @@ private:
     void attachCodeTables();
     void accountSteps();
     void applyDirectionRules();
+    void applyForexDirectionRules(const QString& bankId);
     void applyTransferPasswordPanel(const QString& bankId);
     void applyForexPasswordPanel(const QString& bankId);
 
