@@ -21,6 +21,7 @@
 #include "entry/TfrmLoginMoney.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "protocol/ProcessState.h"
+#include "protocol/Session.h"
 #include "widgets/OwnerWindow.h"
 
 namespace vantrel {
@@ -137,7 +138,10 @@ void RunLoginSequence(uintptr_t hostWindow, const char* host, int32_t port, cons
         }
 
         ScopedOwnerWindow owner(hostWindow);
-        auto dialog = CreateForm<TfrmLoginMoney>(Process());
+        // This call's login: it ends, and its connection closes, when the
+        // call returns. Declared before the windows that use it.
+        Session session;
+        auto dialog = CreateForm<TfrmLoginMoney>(session);
         dialog->txtUser->setText(tradeText);
         if (serverChoice) {
             dialog->UseServerChoice();

@@ -12,9 +12,9 @@ MainWindowLauncher& Installed() {
 
 void SetMainWindowLauncher(MainWindowLauncher launcher) { Installed() = std::move(launcher); }
 
-void LaunchMainWindow(Session& session, const QString& tradeId) {
+void LaunchMainWindow(Session& session) {
     // A copy: the launcher may install another one while it runs.
-    if (auto launcher = Installed()) launcher(session, tradeId);
+    if (auto launcher = Installed()) launcher(session);
 }
 
 }  // namespace vantrel

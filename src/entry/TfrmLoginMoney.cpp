@@ -406,7 +406,7 @@ void TfrmLoginMoney::LoginSteps(const QString& tradeId, const QString& password)
     hide();
     accept();
     loggingIn_ = false;
-    LaunchMainWindow(session_, tradeId);
+    LaunchMainWindow(session_);
 }
 
 void TfrmLoginMoney::LogBlockMessage(const QString& block, int) {

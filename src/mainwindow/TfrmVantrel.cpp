@@ -160,6 +160,8 @@ TfrmVantrel::TfrmVantrel(Session& session, QWidget* parent) : TfrmNoneForm(paren
     buildLayout();
     attachInputRules();
     attachOperations();
+    for (QLineEdit* edit : {txtTradeNo1, txtTradeNo2, txtTradeNo3, txtTradeNo4, txtTradeNo5, txtTradeNo6, txtTradeNo7})
+        edit->setText(TradeID());
 }
 
 TfrmVantrel::~TfrmVantrel() { FormClose(); }
@@ -526,11 +528,7 @@ void TfrmVantrel::attachInputRules() {
 
 // ---------------------------------------------------------------- start-up
 
-void TfrmVantrel::SetTradeID(const QString& tradeId) {
-    tradeId_ = tradeId;
-    for (QLineEdit* edit : {txtTradeNo1, txtTradeNo2, txtTradeNo3, txtTradeNo4, txtTradeNo5, txtTradeNo6, txtTradeNo7})
-        edit->setText(tradeId);
-}
+QString TfrmVantrel::TradeID() const { return Q(session_.ActiveServer.TradeID); }
 
 void TfrmVantrel::showEvent(QShowEvent* event) {
     TfrmNoneForm::showEvent(event);
@@ -646,8 +644,8 @@ void TfrmVantrel::startUpSteps() {
 void TfrmVantrel::LoadBankPolicy() {
     // The outcome is not examined; a failed fetch leaves an empty table.
     querySysParam_->LogEvents = false;
-    querySysParam_->CustTradeID = tradeId_.toStdString();
-    querySysParam_->Settings.CustTradeID = tradeId_.toStdString();
+    querySysParam_->CustTradeID = session_.ActiveServer.TradeID;
+    querySysParam_->Settings.CustTradeID = session_.ActiveServer.TradeID;
     querySysParam_->SubCode = "0";
     querySysParam_->Execute();
     policy_ = BankPolicy(querySysParam_->ResultTable);
@@ -719,6 +717,21 @@ void TfrmVantrel::applyDirectionRules() {
         txtIO1->setCurrentIndex(1);
     else if (directions == OnlyDirection::Neither)
         txtIO1->setCurrentIndex(-1);
+}
+
+void TfrmVantrel::applyForexDirectionRules(const QString& bankId) {
+    // txtRate6: 0 buys, 1 settles.
+    const OnlyDirection directions = DirectionsOf(offer_.BuyForex, offer_.SettleForex);
+    txtRate6->setEnabled(directions == OnlyDirection::Both);
+    if (directions != OnlyDirection::Both) {
+        if (directions == OnlyDirection::First)
+            txtRate6->setCurrentIndex(0);
+        else if (directions == OnlyDirection::Second)
+            txtRate6->setCurrentIndex(1);
+        btnOk6->setText(txtRate6->currentText());
+    }
+    applyForexPasswordPanel(bankId);
+    btnOk6->setEnabled(directions != OnlyDirection::Neither);
 }
 
 void TfrmVantrel::applyTransferPasswordPanel(const QString& bankId) {
@@ -987,19 +1000,7 @@ void TfrmVantrel::BankChosen(const TBankInfo& account) {
         ShowFromStart(txtBankNo6, Q(session.CustBankAcctNo));
         txtBankName6->setText(display);
         policy_.UpdateForex(offer_, bank);
-        {
-            const OnlyDirection directions = DirectionsOf(offer_.BuyForex, offer_.SettleForex);
-            txtRate6->setEnabled(directions == OnlyDirection::Both);
-            if (directions != OnlyDirection::Both) {
-                if (directions == OnlyDirection::First)
-                    txtRate6->setCurrentIndex(0);
-                else if (directions == OnlyDirection::Second)
-                    txtRate6->setCurrentIndex(1);
-                btnOk6->setText(txtRate6->currentText());
-            }
-            applyForexPasswordPanel(bankId);
-            btnOk6->setEnabled(directions != OnlyDirection::Neither);
-        }
+        applyForexDirectionRules(bankId);
         FocusIfPossible(txtRate6);
         break;
     default: break;
@@ -1034,9 +1035,8 @@ void TfrmVantrel::FormClose() {
     querySysParam_.reset();
 }
 
-void RunMainWindow(Session& session, const QString& tradeId) {
+void RunMainWindow(Session& session) {
     auto form = CreateForm<TfrmVantrel>(session);
-    form->SetTradeID(tradeId);
     form->exec();
 }
 

@@ -63,13 +63,13 @@ enum VantrelPage : int {
 class TfrmVantrel : public TfrmNoneForm {
     Q_OBJECT
 public:
-    // Works on the accounts and the account in use of `session`, which
-    // outlives the window.
+    // Works for the login of `session`, which outlives the window: its trade
+    // number, its accounts and the account in use.
     explicit TfrmVantrel(Session& session, QWidget* parent = nullptr);
     ~TfrmVantrel() override;
 
-    void SetTradeID(const QString& tradeId);
-    const QString& TradeID() const { return tradeId_; }
+    // The trade number of the session's login.
+    QString TradeID() const;
 
     // The start-up steps; runs once, at the first show.
     void FormShow();
@@ -268,11 +268,11 @@ private:
     void attachCodeTables();
     void accountSteps();
     void applyDirectionRules();
+    void applyForexDirectionRules(const QString& bankId);
     void applyTransferPasswordPanel(const QString& bankId);
     void applyForexPasswordPanel(const QString& bankId);
 
     Session& session_;
-    QString tradeId_;
     bool autoQuery_ = false;
     BankPolicy policy_;
     BankOffer offer_;
@@ -295,8 +295,8 @@ private:
     std::array<std::unique_ptr<TFormatDBGrid>, 5> formatters_;
 };
 
-// The login's launcher: builds the window over the login's session, hands it
-// the trade number and shows it modally.
-void RunMainWindow(Session& session, const QString& tradeId);
+// The login's launcher: builds the window over the login's session and shows
+// it modally.
+void RunMainWindow(Session& session);
 
 }  // namespace vantrel

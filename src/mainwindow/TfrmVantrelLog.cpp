@@ -144,7 +144,7 @@ QString TfrmVantrel::NetBankAddress() {
     if (!queryOrderID_) return {};
     const auto& session = session_.CustomerSession;
     auto& request = *queryOrderID_;
-    request.CustTradeID = tradeId_.toStdString();
+    request.CustTradeID = session_.ActiveServer.TradeID;
     request.BankCode = session.BankID;
     const bool found = execute(request);
     std::string orderId;

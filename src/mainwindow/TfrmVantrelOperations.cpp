@@ -87,7 +87,7 @@ void TfrmVantrel::refuse(const QString& message, QWidget* field, bool onlyIfFocu
 }
 
 bool TfrmVantrel::execute(TBankTransfer& request) {
-    request.Settings.CustTradeID = tradeId_.toStdString();
+    request.Settings.CustTradeID = session_.ActiveServer.TradeID;
     WaitCursorGuard wait;
     return request.Execute();
 }

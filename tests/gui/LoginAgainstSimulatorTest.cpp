@@ -36,7 +36,7 @@ private slots:
         StartLibrary();
         test::ScriptedPrompts user;
         QStringList launched;
-        SetMainWindowLauncher([&](Session&, const QString& tradeId) { launched << tradeId; });
+        SetMainWindowLauncher([&](Session& session) { launched << QString::fromStdString(session.ActiveServer.TradeID); });
 
         auto dialog = CreateForm<TfrmLoginMoney>(Process());
         dialog->txtUser->setText("8001234");

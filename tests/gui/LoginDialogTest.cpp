@@ -107,8 +107,8 @@ private slots:
         user = std::make_unique<test::ScriptedPrompts>();
         launched.clear();
         launchedWith = nullptr;
-        SetMainWindowLauncher([this](Session& session, const QString& tradeId) {
-            launched << tradeId;
+        SetMainWindowLauncher([this](Session& session) {
+            launched << QString::fromStdString(session.ActiveServer.TradeID);
             launchedWith = &session;
         });
     }
@@ -274,7 +274,7 @@ private slots:
 
     void failureAfterTheLoginGoesToTheErrorLogOnly() {
         server->enqueue({AccountsAnswer({})});
-        SetMainWindowLauncher([](Session&, const QString&) { throw FormCreationError("main window broken"); });
+        SetMainWindowLauncher([](Session&) { throw FormCreationError("main window broken"); });
         auto dialog = makeDialog();
         dialog->txtPass->setText("123456");
         const auto shownBefore = user->messages.size();
@@ -289,7 +289,8 @@ private slots:
     void mainWindowWithATabStripOpensWithoutBankIni() {
         server->enqueue({AccountsAnswer({})});
         QStringList opened;
-        SetMainWindowLauncher([&](Session&, const QString& tradeId) {
+        SetMainWindowLauncher([&](Session& session) {
+            const QString tradeId = QString::fromStdString(session.ActiveServer.TradeID);
             auto window = CreateForm<TabbedMainWindow>();
             opened << tradeId << window->findChild<TRedTabSet*>("RTBIOKind")->tabs().join(",");
         });

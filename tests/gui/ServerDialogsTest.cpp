@@ -139,7 +139,7 @@ private slots:
         writeBankIni("");
         StartLibrary();
         user = std::make_unique<test::ScriptedPrompts>();
-        SetMainWindowLauncher([](Session&, const QString&) {});
+        SetMainWindowLauncher([](Session&) {});
     }
     void cleanup() {
         SetMainWindowLauncher({});

@@ -301,8 +301,8 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     CliLogSink sink_;
-    // The library's session, started for this run.
-    Session& session_ = Process();
+    // The login of this run.
+    Session session_;
     std::unique_ptr<TBankLogin> login_;
 };
 

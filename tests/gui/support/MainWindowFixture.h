@@ -144,7 +144,6 @@ protected:
     std::unique_ptr<TfrmVantrel> openWindow(const std::string& trade) {
         if (!login(trade)) return nullptr;
         auto window = CreateForm<TfrmVantrel>(Process());
-        window->SetTradeID(QString::fromStdString(trade));
         window->show();
         if (!QTest::qWaitForWindowExposed(window.get())) return nullptr;
         window->activateWindow();
