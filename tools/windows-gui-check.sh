@@ -34,7 +34,6 @@ export WINEPREFIX="$win64/wine-prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
 unset VANTREL_APP_PATH
-mkdir -p "$WINEPREFIX"
 
 work="$(mktemp -d)"
 sim_pid=""
@@ -49,27 +48,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# ---- a display of our own
+# ---- a display of our own, and the prefix
 
-for display in $(seq 90 120); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-
-timeout -k 10 300 wineboot -i >/dev/null 2>&1 || fail "wineboot did not finish"
-# Windows programs ask for the fonts of a Chinese Windows by name; Wine finds
-# them as Debian's WenQuanYi Micro Hei.
-for face in SimSun NSimSun "Microsoft YaHei" "MS Song" "SimHei"; do
-    timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f \
-        >/dev/null 2>&1 || fail "cannot set the Wine font replacement for $face"
-done
+source "$root/tools/windows-display.sh"
+start_display 90
+prepare_wine_prefix
 system64="$WINEPREFIX/drive_c/windows/system32"
 system32="$WINEPREFIX/drive_c/windows/syswow64"
-[ -d "$system32" ] || fail "the Wine prefix has no 32-bit half (Debian: wine32)"
 
 # ---- the simulator: a fresh one on a free port for each run
 
@@ -84,23 +69,6 @@ ledger_transfers() {
     local app=$1
     printf '%s\n' "$password" | "$linux/bin/vantrel" --app-path "$app" --server "127.0.0.1:$port" \
         --trade "$trade" --password-stdin --format tsv transfers --bank "$bank" --account "$account"
-}
-
-# ---- 1. the folder is self-contained: what is not in it is a system DLL that
-# Wine provides, or an API set
-
-check_folder() {
-    local bin=$1 triple=$2 system=$3 image dll
-    while IFS= read -r -d '' image; do
-        while IFS= read -r dll; do
-            [ -n "$(find "$bin" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
-            # API sets (Qt 6 needs Windows 10): the loader maps them to system DLLs.
-            [[ "${dll,,}" == api-ms-win-* || "${dll,,}" == ext-ms-win-* ]] && continue
-            [ -n "$(find "$system" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
-            fail "${image#$bin/} needs $dll, which is neither in the folder nor a system DLL"
-        done < <("$triple-objdump" -p "$image" | sed -n 's/^[[:space:]]*DLL Name: //p')
-    done < <(find "$bin" -maxdepth 2 \( -iname '*.exe' -o -iname '*.dll' \) -print0)
-    echo "$(basename "$(dirname "$bin")"): every program and DLL needs only the folder and system DLLs"
 }
 
 # ---- 3. the window tests
@@ -142,18 +110,6 @@ run_walkthrough() {
 
 # ---- 5. the plain Win32 host, typed into through the display
 
-# The X window whose name is exactly $1, once it is mapped.
-wait_window() {
-    local name=$1 id
-    for _ in $(seq 1 300); do
-        id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$host_pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
-
 wait_gone() {
     local id=$1
     for _ in $(seq 1 300); do
@@ -174,18 +130,6 @@ wait_output() {
     return 1
 }
 
-# Gives the keyboard to the window named exactly $1, found again at each try:
-# Wine may replace a window's X window while it settles.
-focus_named() {
-    local name=$1 id
-    for _ in $(seq 1 50); do
-        id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
 picture() {
     import -window root "$1" 2>/dev/null || echo "  (no picture: $1)"
 }
@@ -195,7 +139,7 @@ picture() {
 # closed with Enter; the main window, owned by the host too, closed with Alt+F4.
 drive_one_call() {
     local label=$1 call=$2 host_window=$3 out=$4 demo=$5
-    local dialog owner main box
+    local dialog owner main
     dialog=$(wait_window "银行转账登录") || { cat "$out" >&2; fail "$label call $call: no login dialog"; }
     owner=$(xprop -id "$dialog" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
     [ -n "$owner" ] && [ "$((owner))" = "$((host_window))" ] ||
@@ -205,17 +149,7 @@ drive_one_call() {
     picture "$demo/host-call$call-1-login.png"
     xdotool type --delay 80 "$password"
     xdotool key Return
-    main=""
-    for _ in $(seq 1 60); do
-        main=$(xdotool search --onlyvisible --name '^客户端出入金$' 2>/dev/null | head -n 1 || true)
-        [ -n "$main" ] && break
-        box=$(xdotool search --onlyvisible --name '^系统提示$' 2>/dev/null | head -n 1 || true)
-        if [ -n "$box" ]; then
-            picture "$demo/host-call$call-notice.png"
-            focus_named "系统提示" && xdotool key Return
-        fi
-        sleep 0.5
-    done
+    main=$(close_notices_until "客户端出入金" "$demo/host-call$call-notice.png" || true)
     [ -n "$main" ] || { cat "$out" >&2; fail "$label call $call: no main window after the login"; }
     owner=$(xprop -id "$main" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
     [ -n "$owner" ] && [ "$((owner))" = "$((host_window))" ] ||
@@ -255,7 +189,8 @@ check_build() {
     local header
     header=$("$triple-objdump" -p "$build/bin/vantrel.dll")
     grep -q "file format $format" <<<"$header" || fail "$build/bin/vantrel.dll is not a $format image"
-    check_folder "$build/bin" "$triple" "$system"
+    check_imports "$build/bin" "$triple" "$system"
+    echo "$label: every program and DLL needs only the folder and system DLLs"
     rm -rf "$build/demo"
     mkdir -p "$build/demo"
     echo "-- window tests"

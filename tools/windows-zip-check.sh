@@ -51,83 +51,32 @@ grep -q "__stdcall" <<<"$readme" || fail "README.txt does not name __stdcall"
 
 # ---- a display and a 32-bit Wine prefix of our own
 
-for display in $(seq 121 150); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-timeout -k 10 300 wineboot -i >/dev/null 2>&1 || fail "wineboot did not finish"
-for face in SimSun NSimSun "Microsoft YaHei" "MS Song" "SimHei"; do
-    timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "WenQuanYi Micro Hei" /f \
-        >/dev/null 2>&1 || fail "cannot set the Wine font replacement for $face"
-done
-system="$WINEPREFIX/drive_c/windows/syswow64"
-[ -d "$system" ] || fail "the Wine prefix has no 32-bit half (Debian: wine32)"
-
-while IFS= read -r -d '' image; do
-    while IFS= read -r dll; do
-        # API sets are names the loader maps to system DLLs, not files.
-        case ${dll,,} in api-ms-win-* | ext-ms-win-*) continue ;; esac
-        [ -n "$(find "$folder" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
-        [ -n "$(find "$system" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
-        fail "${image#$folder/} needs $dll, which is neither in the zip nor a system DLL"
-    done < <(i686-w64-mingw32-objdump -p "$image" | sed -n 's/^[[:space:]]*DLL Name: //p')
-done < <(find "$folder" -maxdepth 2 \( -iname '*.exe' -o -iname '*.dll' \) -print0)
+source "$root/tools/windows-display.sh"
+source "$root/tools/windows-simulator.sh"
+start_display 121
+prepare_wine_prefix
+check_imports "$folder" i686-w64-mingw32 "$WINEPREFIX/drive_c/windows/syswow64"
 echo "every program and DLL of the zip needs only the folder and system DLLs"
 
 # ---- the simulator on Linux
 
-"$linux/bin/vantrel-middleware" --listen "127.0.0.1:0" --db "$work/ledger.db" --reset >"$work/middleware.out" 2>&1 &
-sim_pid=$!
-port=""
-for _ in $(seq 1 100); do
-    port=$(sed -n 's/^listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/middleware.out")
-    [ -n "$port" ] && break
-    kill -0 "$sim_pid" 2>/dev/null || break
-    sleep 0.1
-done
-[ -n "$port" ] || { cat "$work/middleware.out" >&2; fail "the simulator did not start"; }
+start_simulator "$work/simulator"
 
 # ---- the host's login, from the unpacked folder
-
-window() {
-    local name=$1 id
-    for _ in $(seq 1 300); do
-        id=$(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$host_pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
 
 out="$work/host.out"
 (cd "$folder" && exec timeout -k 10 300 wine ./vantrel-host.exe --host 127.0.0.1 --port "$port" \
     --trade "$trade" --open 1 >"$out" 2>&1) &
 host_pid=$!
-dialog=$(window "银行转账登录") || { cat "$out" >&2; fail "no login dialog"; }
+wait_window "银行转账登录" >/dev/null || { cat "$out" >&2; fail "no login dialog"; }
 sleep 1
-xdotool windowfocus --sync "$dialog"
+focus_named "银行转账登录" || fail "the login dialog cannot take the keyboard"
 xdotool type --delay 80 "$password"
 xdotool key Return
-main=""
-for _ in $(seq 1 60); do
-    main=$(xdotool search --onlyvisible --name '^客户端出入金$' 2>/dev/null | head -n 1 || true)
-    [ -n "$main" ] && break
-    box=$(xdotool search --onlyvisible --name '^系统提示$' 2>/dev/null | head -n 1 || true)
-    if [ -n "$box" ]; then
-        xdotool windowfocus --sync "$box"
-        xdotool key Return
-    fi
-    sleep 0.5
-done
-[ -n "$main" ] || { cat "$out" >&2; fail "no main window after the login"; }
+close_notices_until "客户端出入金" >/dev/null || { cat "$out" >&2; fail "no main window after the login"; }
 echo "logged in from the unpacked folder: the main window is shown"
 sleep 1
-xdotool windowfocus --sync "$main"
+focus_named "客户端出入金" || fail "the main window cannot take the keyboard"
 xdotool key alt+F4
 wait "$host_pid" || { cat "$out" >&2; fail "the host ended with a failure"; }
 host_pid=""
