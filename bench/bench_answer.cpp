@@ -2,7 +2,7 @@
 // many frames of at most 9999 bytes), as ratios to copying the same bytes and
 // counting their separators.
 #include "protocol/PacketCodec.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/QueryRequests.h"
 
 #include <benchmark/benchmark.h>

@@ -16,7 +16,7 @@
 #include "MiddlewareProcess.h"
 #include "RawMiddlewareClient.h"
 #include "common/TextCodec.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBankLogin.h"
 
@@ -50,7 +50,7 @@ struct Setup {
         if (!login.Execute()) std::fprintf(stderr, "login failed: %s\n", login.LastMessage.c_str());
     }
     ~Setup() {
-        StopLibrary();
+        EndProcessSession();
         sim.reset();
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);

@@ -105,7 +105,7 @@ elif command -v xvfb-run >/dev/null; then
         export XDG_RUNTIME_DIR="$work/runtime"
     fi
     VANTREL_APP_PATH="$work/" xvfb-run -a -s "-screen 0 1280x1024x24" \
-        "$bin/vantrel-host" "${host_args[@]}" --walkthrough "$pictures"
+        "$bin/vantrel-walkthrough" "${host_args[@]}" --walkthrough "$pictures"
 else
     echo "No display and no xvfb-run: the library's windows cannot be shown (run ./run.sh demo to install Xvfb)." >&2
     exit 1

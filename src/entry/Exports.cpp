@@ -4,15 +4,6 @@
 
 #include "entry/LibraryEntry.h"
 
-namespace {
-
-// The shut-down steps run when the library is unloaded or the process ends.
-struct LibraryLifetime {
-    ~LibraryLifetime() { vantrel::ShutDownLibrary(); }
-} lifetime;
-
-}  // namespace
-
 extern "C" VANTREL_API void VANTREL_CALL OpenVantrel(uintptr_t hostWindow, const char* host, int32_t port,
                                                      const char* tradeId) {
     vantrel::RunLoginSequence(hostWindow, host, port, tradeId, false);

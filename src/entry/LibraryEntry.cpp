@@ -20,7 +20,7 @@
 #include "entry/QtTranslation.h"
 #include "entry/TfrmLoginMoney.h"
 #include "mainwindow/TfrmVantrel.h"
-#include "protocol/ProcessState.h"
+#include "common/LibraryStart.h"
 #include "protocol/Session.h"
 #include "widgets/OwnerWindow.h"
 
@@ -108,13 +108,6 @@ bool EnsureLibraryRunning() {
     // keeps its own, and the library's stays once it is in.
     InstallQtTranslation();
     return true;
-}
-
-void ShutDownLibrary() {
-    // The QApplication the library made is not deleted: this runs among the
-    // process's exit handlers, after Qt's own global objects created since
-    // the library was loaded are gone, and deleting it then crashes.
-    StopLibrary();
 }
 
 void RunLoginSequence(uintptr_t hostWindow, const char* host, int32_t port, const char* tradeId,

@@ -7,15 +7,15 @@
 
 namespace vantrel {
 
-// Starts the library on the first call: the shared state (StartLibrary) and,
+// Starts the library on the first call: the log folder (StartLibrary) and,
 // when the host has none, a QApplication kept for the life of the process.
 // Qt's own texts become Chinese unless the host translates them already
 // (InstallQtTranslation).
 // False (and an error-log line) when the library cannot run here.
 bool EnsureLibraryRunning();
-// The shut-down steps: frees the shared state (StopLibrary). A QApplication
-// the library created stays until the process ends.
-void ShutDownLibrary();
+// There are no shut-down steps: each login's session ends with its export
+// call, and a QApplication the library created stays until the process ends
+// (deleting it among the exit handlers, after Qt's own globals, crashes).
 
 // The login sequence of one export call. Strings are GBK as the host passes
 // them; a null or undecodable string, or a trade number longer than the

@@ -8,7 +8,7 @@
 #include "common/Clock.h"
 #include "common/TextUtil.h"
 #include "protocol/PacketCodec.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBuyBalanceRate.h"
 #include "protocol/TQueryIOCommValue.h"

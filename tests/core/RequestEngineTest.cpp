@@ -9,7 +9,7 @@
 #include "EngineFixture.h"
 #include "common/Clock.h"
 #include "common/TextCodec.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/PacketCodec.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBuyBalanceRate.h"

@@ -1,4 +1,4 @@
-// The demo's scripted walk-through: the built vantrel-host drives the real
+// The demo's scripted walk-through: the built vantrel-walkthrough drives the real
 // library against a simulator, leaves a picture per step and a deposit in the
 // ledger; a step that does not happen ends it with a reason and status 1.
 #include <QtTest>

@@ -13,7 +13,7 @@
 #include "common/Profile.h"
 #include "entry/MainWindowLauncher.h"
 #include "entry/TfrmLoginMoney.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 
 using namespace vantrel;
 
@@ -32,7 +32,7 @@ private slots:
         QVERIFY(WriteProfileString(folder.path() / "Bank.ini", "system", "Port",
                                    std::to_string(middleware.port()))
                     .ok());
-        StopLibrary();
+        EndProcessSession();
         StartLibrary();
         test::ScriptedPrompts user;
         QStringList launched;
@@ -61,7 +61,7 @@ private slots:
 
         SetMainWindowLauncher({});
         dialog.reset();  // its login request runs over the session
-        StopLibrary();
+        EndProcessSession();
     }
 };
 

@@ -20,7 +20,7 @@
 #include "common/TextCodec.h"
 #include "entry/MainWindowLauncher.h"
 #include "entry/TfrmLoginMoney.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "widgets/TRedTabSet.h"
 #include "widgets/TfFormSK.h"
 
@@ -98,7 +98,7 @@ class LoginDialogTest : public QObject {
 
 private slots:
     void init() {
-        StopLibrary();
+        EndProcessSession();
         folder = std::make_unique<test::TestFolder>();
         appPath = std::make_unique<test::ScopedAppPath>(*folder);
         writeBankIni(test::kStandardBankIni);
@@ -116,7 +116,7 @@ private slots:
     void cleanup() {
         SetMainWindowLauncher({});
         user.reset();
-        StopLibrary();
+        EndProcessSession();
         server.reset();
         appPath.reset();
         folder.reset();

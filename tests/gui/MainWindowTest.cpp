@@ -32,7 +32,7 @@
 #include "mainwindow/InputRules.h"
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TfrmVantrel.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBankLogin.h"
 #include "protocol/TQuerySysParam.h"

@@ -12,7 +12,7 @@
 #include "GridFixture.h"
 #include "TestFolder.h"
 #include "entry/LibraryEntry.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 
 using namespace vantrel;
 
@@ -38,7 +38,7 @@ QString YesButtonText() {
 class QtTranslationTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { StopLibrary(); }
+    void cleanup() { EndProcessSession(); }
 
     void qtTextsAreChineseUnlessTheHostTranslatesThem() {
         test::TestFolder folder;

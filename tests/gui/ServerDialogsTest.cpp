@@ -29,7 +29,7 @@
 #include "entry/MainWindowLauncher.h"
 #include "entry/TfrmLoginMoney.h"
 #include "grid/DBGrid.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/TBankLogin.h"
 #include "servers/ServerList.h"
 #include "servers/THostRespondCheck.h"
@@ -133,7 +133,7 @@ class ServerDialogsTest : public QObject {
 
 private slots:
     void init() {
-        StopLibrary();
+        EndProcessSession();
         folder = std::make_unique<test::TestFolder>();
         appPath = std::make_unique<test::ScopedAppPath>(*folder);
         writeBankIni("");
@@ -144,7 +144,7 @@ private slots:
     void cleanup() {
         SetMainWindowLauncher({});
         user.reset();
-        StopLibrary();
+        EndProcessSession();
         appPath.reset();
         folder.reset();
     }

@@ -14,7 +14,7 @@
 #include "TestFolder.h"
 #include "common/TextCodec.h"
 #include "common/TextUtil.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/TBankLogin.h"
 
 namespace vantrel::test {
@@ -32,7 +32,7 @@ class SimulatorFixture : public ::testing::Test {
 protected:
     // Bank.ini read time-out in milliseconds and simulator arguments.
     void startAll(int readTimeOut, std::vector<std::string> args) {
-        StopLibrary();
+        EndProcessSession();
         folder = std::make_unique<TestFolder>();
         appPath = std::make_unique<ScopedAppPath>(*folder);
         // The standard texts, without its return-code entries (the
@@ -46,7 +46,7 @@ protected:
         sim = std::make_unique<MiddlewareProcess>(std::move(args));
     }
     void TearDown() override {
-        StopLibrary();
+        EndProcessSession();
         sim.reset();
         appPath.reset();
         folder.reset();

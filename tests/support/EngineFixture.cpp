@@ -3,7 +3,7 @@
 #include "common/Clock.h"
 #include "common/DailyLog.h"
 #include "common/TextCodec.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 
 namespace vantrel::test {
 
@@ -48,7 +48,7 @@ E1002=资金密码错误
 )";
 
 void EngineFixture::SetUp() {
-    StopLibrary();
+    EndProcessSession();
     folder = std::make_unique<TestFolder>();
     appPath = std::make_unique<ScopedAppPath>(*folder);
     writeBankIni(kStandardBankIni);
@@ -57,7 +57,7 @@ void EngineFixture::SetUp() {
 }
 
 void EngineFixture::TearDown() {
-    StopLibrary();
+    EndProcessSession();
     server.reset();
     SetClockForTesting({});
     appPath.reset();

@@ -21,7 +21,8 @@
 #include "common/Profile.h"
 #include "common/TextUtil.h"
 #include "common/Version.h"
-#include "protocol/ProcessState.h"
+#include "common/LibraryStart.h"
+#include "protocol/Session.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBankLogin.h"
 #include "protocol/TBuyBalanceRate.h"
@@ -466,7 +467,6 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         err << "vantrel: unexpected error: " << error.what() << '\n';
         status = kFailed;
     }
-    StopLibrary();
     out.flush();
     return status;
 }

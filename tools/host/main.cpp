@@ -6,8 +6,9 @@
 // Loads the library at run time, resolves the export by name and calls it
 // with its own window as the owner. With --auto it makes no window and no
 // QApplication of its own, like a host that is not a Qt program, and calls
-// the export at once. With --walkthrough it calls the export at once and a
-// script drives the library's windows (see Walkthrough.h).
+// the export at once. Built as vantrel-walkthrough (a test tool, not
+// shipped), it also takes --walkthrough: it calls the export at once and a
+// script drives the library's windows (tests/gui/host/Walkthrough.h).
 #include <QApplication>
 #include <QTimer>
 #include <QLabel>
@@ -29,7 +30,9 @@
 #include <dlfcn.h>
 #endif
 
+#ifdef VANTREL_WALKTHROUGH
 #include "Walkthrough.h"
+#endif
 #include "common/TextCodec.h"
 #include "vantrel.h"
 
@@ -46,16 +49,25 @@ struct Options {
     std::string walkthrough;  // open at once and run the scripted walk-through
 };
 
+#ifdef VANTREL_WALKTHROUGH
+constexpr bool kWalkthrough = true;
+#else
+constexpr bool kWalkthrough = false;
+#endif
+
 void Usage() {
     std::fprintf(stderr,
                  "usage: vantrel-host [--ex] [--host H --port P] --trade ID [--lib PATH] [--auto]\n"
-                 "                    [--screenshot FILE | --walkthrough DIR]\n"
+                 "                    [--screenshot FILE%s]\n"
                  "  --ex      log in to a server chosen from Bank.ini (OpenVantrelEx)\n"
                  "  --auto    no host window: call the export at once and exit\n"
-                 "  --screenshot FILE  open the dialog at once, save its picture, close it\n"
-                 "  --walkthrough DIR  open the dialog at once and walk through a deposit of\n"
-                 "                     100.00 (password 123456, bank 005), pictures in DIR;\n"
-                 "                     exit status 1 when a step does not happen\n");
+                 "  --screenshot FILE  open the dialog at once, save its picture, close it\n",
+                 kWalkthrough ? " | --walkthrough DIR" : "");
+    if (kWalkthrough)
+        std::fprintf(stderr,
+                     "  --walkthrough DIR  open the dialog at once and walk through a deposit of\n"
+                     "                     100.00 (password 123456, bank 005), pictures in DIR;\n"
+                     "                     exit status 1 when a step does not happen\n");
 }
 
 std::optional<Options> Parse(int argc, char** argv) {
@@ -68,7 +80,7 @@ std::optional<Options> Parse(int argc, char** argv) {
         } else if (arg == "--auto") {
             options.automatic = true;
         } else if (arg == "--host" || arg == "--port" || arg == "--trade" || arg == "--lib" ||
-                   arg == "--screenshot" || arg == "--walkthrough") {
+                   arg == "--screenshot" || (kWalkthrough && arg == "--walkthrough")) {
             const char* text = value();
             if (!text) return std::nullopt;
             if (arg == "--host") options.host = text;
@@ -195,6 +207,7 @@ int main(int argc, char** argv) {
                      [&] { call(static_cast<uintptr_t>(window.winId())); });
     window.resize(360, 140);
     window.show();
+#ifdef VANTREL_WALKTHROUGH
     if (!options->walkthrough.empty()) {
         vantrel::host::WalkthroughScript script;
         script.tradeId = QString::fromStdString(options->trade);
@@ -209,6 +222,7 @@ int main(int argc, char** argv) {
         app.exec();
         return walk.exitCode();
     }
+#endif
     if (!options->screenshot.empty()) {
         // For demonstrations without a person: the dialog is opened at once,
         // photographed once it has settled, and closed.

@@ -24,7 +24,7 @@
 #include "common/TextCodec.h"
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TfrmVantrel.h"
-#include "protocol/ProcessState.h"
+#include "ProcessSession.h"
 #include "protocol/TBankLogin.h"
 #include "widgets/TfrmNoneForm.h"
 
