@@ -1,6 +1,5 @@
 #include "mainwindow/ForexPage.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
@@ -14,10 +13,8 @@ namespace vantrel {
 
 using namespace page;
 
-ForexPage::ForexPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("TabSheet7"));
+ForexPage::ForexPage(QWidget* parent) : AccountPage("TabSheet7", 6, false, parent) {
     QWidget* p = this;
-    account_.build(p, 6);
     Caption(p, nullptr, QStringLiteral("购汇/结汇  "), kLabelX, RowY(3), true);
     txtRate6 = Combo(p, "txtRate6", kFieldX, RowY(3), {QStringLiteral("0.购汇"), QStringLiteral("1.结汇")});
     PanBankPwdMask6 = BankPasswordPanel(p, "PanBankPwdMask6", "txtBankPass6", "RzRapidFireButton3", 9, RowY(0) - 1,
@@ -31,21 +28,15 @@ ForexPage::ForexPage(QWidget* parent) : QWidget(parent) {
     Caption(p, nullptr, QStringLiteral("备注  "), kRightLabelX, RowY(2));
     txtMemo6 = Memo(p, "txtMemo6", kRightFieldX, RowY(2), 47);
     btnOk6 = Button(p, "btnOk6", QStringLiteral("购汇结汇"), kButtonX, RowY(0));
-    btnClear6 = Button(p, "btnClear6", QStringLiteral("重  填"), kButtonX, RowY(1) + 6);
+    makeClearButton("btnClear6", kButtonX, RowY(1) + 6);
     btnFind6 = Button(p, "btnFind6", QStringLiteral("查询明细"), kButtonX, RowY(2) + 12);
 
     connect(btnOk6, &QPushButton::clicked, this, &ForexPage::exchangeAsked);
     connect(btnFind6, &QPushButton::clicked, this, &ForexPage::recordsAsked);
-    connect(btnClear6, &QPushButton::clicked, this, &ForexPage::clearAsked);
     // The customer's choice only: the window's own selections apply their
     // rules where they are made.
     connect(txtRate6, &QComboBox::activated, this, &ForexPage::directionSelected);
-    connect(account_.searchAction(), &QAction::triggered, this, [this] { emit accountSearchAsked(account_.bankNo); });
 }
-
-void ForexPage::setTradeId(const QString& tradeId) { account_.setTradeId(tradeId); }
-
-void ForexPage::load(const TBankInfo& account, const QString& bankName) { account_.show(account, bankName); }
 
 void ForexPage::clear() {
     txtBankPass6->clear();

@@ -1,11 +1,9 @@
 #pragma once
 // Page 5 of the main window (TabSheet7): buying and settling foreign
 // exchange over the exchange account, and its records.
-#include <QWidget>
-
 #include <optional>
 
-#include "mainwindow/PageControls.h"
+#include "mainwindow/OperationPage.h"
 #include "mainwindow/PageOrders.h"
 #include "protocol/BankPolicy.h"
 
@@ -17,17 +15,13 @@ class QPushButton;
 
 namespace vantrel {
 
-struct TBankInfo;
-
-class ForexPage : public QWidget {
+class ForexPage : public AccountPage {
     Q_OBJECT
 public:
     explicit ForexPage(QWidget* parent = nullptr);
 
-    void setTradeId(const QString& tradeId);
-    void load(const TBankInfo& account, const QString& bankName);
-    // The clear button: both passwords, the amount and the memo.
-    void clear();
+    // Both passwords, the amount and the memo.
+    void clear() override;
     // Bank.ini's directions (section prefix + name), the first one chosen.
     void loadChoices(const QString& prefix);
     // Which directions the bank offers; a single one is chosen and names the button.
@@ -46,21 +40,18 @@ public:
 signals:
     void exchangeAsked();
     void recordsAsked();
-    void clearAsked();
     // A direction was chosen, by the customer or by loadChoices.
     void directionChosen();
-    void accountSearchAsked(QWidget* field);
 
 private:
     void directionSelected();
     ExchangeOrder fields(bool bankMode) const;
 
-    page::AccountFields account_;
     QComboBox* txtRate6 = nullptr;
     QLineEdit *txtMoneyPass6 = nullptr, *txtBankPass6 = nullptr, *txtMoney6 = nullptr;
     QFrame* PanBankPwdMask6 = nullptr;
     QPlainTextEdit* txtMemo6 = nullptr;
-    QPushButton *btnOk6 = nullptr, *btnClear6 = nullptr, *btnFind6 = nullptr;
+    QPushButton *btnOk6 = nullptr, *btnFind6 = nullptr;
 };
 
 }  // namespace vantrel

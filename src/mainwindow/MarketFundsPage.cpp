@@ -4,14 +4,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "mainwindow/PageControls.h"
 
 namespace vantrel {
 
 using namespace page;
 
-MarketFundsPage::MarketFundsPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("TabSheet8"));
+MarketFundsPage::MarketFundsPage(QWidget* parent) : OperationPage("TabSheet8", parent) {
     QWidget* p = this;
     Caption(p, nullptr, QStringLiteral("市场账号"), kLabelX, RowY(0), true);
     txtTradeNo7 = Edit(p, "txtTradeNo7", kFieldX, RowY(0), 25, true);
@@ -21,10 +19,9 @@ MarketFundsPage::MarketFundsPage(QWidget* parent) : QWidget(parent) {
     Caption(p, nullptr, QStringLiteral("备注  "), kRightLabelX, RowY(0));
     txtMemo7 = Memo(p, "txtMemo7", kRightFieldX, RowY(0), 73);
     BitBtn1 = Button(p, "BitBtn1", QStringLiteral("查  询"), kButtonX, RowY(0));
-    BitBtn2 = Button(p, "BitBtn2", QStringLiteral("重  填"), kButtonX, RowY(1) + 6);
+    makeClearButton("BitBtn2", kButtonX, RowY(1) + 6);
 
     connect(BitBtn1, &QPushButton::clicked, this, &MarketFundsPage::queryAsked);
-    connect(BitBtn2, &QPushButton::clicked, this, &MarketFundsPage::clearAsked);
 }
 
 void MarketFundsPage::setTradeId(const QString& tradeId) { txtTradeNo7->setText(tradeId); }

@@ -1,9 +1,8 @@
 #pragma once
 // Page 6 of the main window (TabSheet8): the customer's funds at the market.
-#include <QWidget>
-
 #include <optional>
 
+#include "mainwindow/OperationPage.h"
 #include "mainwindow/PageOrders.h"
 
 class QLineEdit;
@@ -12,25 +11,24 @@ class QPushButton;
 
 namespace vantrel {
 
-class MarketFundsPage : public QWidget {
+class MarketFundsPage : public OperationPage {
     Q_OBJECT
 public:
     explicit MarketFundsPage(QWidget* parent = nullptr);
 
-    void setTradeId(const QString& tradeId);
-    // The clear button: the fund password (the memo stays).
-    void clear();
+    void setTradeId(const QString& tradeId) override;
+    // the fund password (the memo stays).
+    void clear() override;
     // Trade number and fund password.
     std::optional<MarketQuery> order();
 
 signals:
     void queryAsked();
-    void clearAsked();
 
 private:
     QLineEdit *txtTradeNo7 = nullptr, *txtMoneyPass7 = nullptr;
     QPlainTextEdit* txtMemo7 = nullptr;
-    QPushButton *BitBtn1 = nullptr, *BitBtn2 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
 };
 
 }  // namespace vantrel

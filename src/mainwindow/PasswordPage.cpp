@@ -3,14 +3,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "mainwindow/PageControls.h"
 
 namespace vantrel {
 
 using namespace page;
 
-PasswordPage::PasswordPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("TabSheet3"));
+PasswordPage::PasswordPage(QWidget* parent) : OperationPage("TabSheet3", parent) {
     QWidget* p = this;
     const QString captions[] = {QStringLiteral("市场账号"), QStringLiteral("旧密码"), QStringLiteral("新密码"),
                                 QStringLiteral("确认新密码")};
@@ -23,10 +21,9 @@ PasswordPage::PasswordPage(QWidget* parent) : QWidget(parent) {
     txtNewPass2 = Password(p, "txtNewPass2", kFieldX, RowY(3), 8, 141);
     KeyButton(p, "btnKey4", kFieldX + 144, RowY(3), 4, txtNewPass2);
     btnOk4 = Button(p, "btnOk4", QStringLiteral("确  认"), kButtonX, RowY(0));
-    btnClear4 = Button(p, "btnClear4", QStringLiteral("重  填"), kButtonX, RowY(1) + 6);
+    makeClearButton("btnClear4", kButtonX, RowY(1) + 6);
 
     connect(btnOk4, &QPushButton::clicked, this, &PasswordPage::changeAsked);
-    connect(btnClear4, &QPushButton::clicked, this, &PasswordPage::clearAsked);
 }
 
 void PasswordPage::setTradeId(const QString& tradeId) { txtTradeNo4->setText(tradeId); }

@@ -17,14 +17,13 @@
 
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
-#include "mainwindow/CardBalancePage.h"
+#include "mainwindow/BankBalancePage.h"
 #include "mainwindow/DetailsPage.h"
 #include "mainwindow/ForexPage.h"
 #include "mainwindow/LogPage.h"
 #include "mainwindow/MarketFundsPage.h"
 #include "mainwindow/PageRequests.h"
 #include "mainwindow/PasswordPage.h"
-#include "mainwindow/SupervisedBalancePage.h"
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TransferPage.h"
 #include "protocol/Session.h"
@@ -47,14 +46,8 @@ TfrmVantrel::TfrmVantrel(Session& session, QWidget* parent) : TfrmNoneForm(paren
     buildLayout();
     attachKeyNavigation();
     connectPages();
-    const QString tradeId = TradeID();
-    transferPage_->setTradeId(tradeId);
-    detailsPage_->setTradeId(tradeId);
-    supervisedPage_->setTradeId(tradeId);
-    passwordPage_->setTradeId(tradeId);
-    cardPage_->setTradeId(tradeId);
-    forexPage_->setTradeId(tradeId);
-    marketPage_->setTradeId(tradeId);
+    for (int page = PageTransfer; page <= PageMarket; ++page)
+        static_cast<OperationPage*>(PageControl->widget(page))->setTradeId(TradeID());
 }
 
 TfrmVantrel::~TfrmVantrel() { FormClose(); }
@@ -82,8 +75,9 @@ void TfrmVantrel::buildLayout() {
     PageControl->addTab(transferPage_ = new TransferPage, QStringLiteral("出入金"));
     PageControl->addTab(detailsPage_ = new DetailsPage, QStringLiteral("查询转账明细"));
     PageControl->addTab(passwordPage_ = new PasswordPage, QStringLiteral("修改资金密码"));
-    PageControl->addTab(supervisedPage_ = new SupervisedBalancePage, QStringLiteral("查询银行监管余额"));
-    PageControl->addTab(cardPage_ = new CardBalancePage, QStringLiteral("查银行资金余额"));
+    PageControl->addTab(supervisedPage_ = new BankBalancePage(BankBalancePage::Supervised),
+                        QStringLiteral("查询银行监管余额"));
+    PageControl->addTab(cardPage_ = new BankBalancePage(BankBalancePage::Card), QStringLiteral("查银行资金余额"));
     PageControl->addTab(forexPage_ = new ForexPage, QStringLiteral("购汇结汇"));
     PageControl->addTab(marketPage_ = new MarketFundsPage, QStringLiteral("查询市场资金"));
     PageControl->addTab(logPage_ = new LogPage, QStringLiteral("日志"));
@@ -148,26 +142,19 @@ void TfrmVantrel::connectPages() {
     connect(transferPage_, &TransferPage::directionChosen, this, [this] { applyTransferPasswordPanel(); });
     connect(detailsPage_, &DetailsPage::queryAsked, this, run(&TfrmVantrel::listTransferDetails));
     connect(passwordPage_, &PasswordPage::changeAsked, this, run(&TfrmVantrel::changeFundPassword));
-    connect(supervisedPage_, &SupervisedBalancePage::queryAsked, this, run(&TfrmVantrel::querySupervisedBalance));
-    connect(cardPage_, &CardBalancePage::queryAsked, this, run(&TfrmVantrel::queryCardBalance));
+    connect(supervisedPage_, &BankBalancePage::queryAsked, this, run(&TfrmVantrel::querySupervisedBalance));
+    connect(cardPage_, &BankBalancePage::queryAsked, this, run(&TfrmVantrel::queryCardBalance));
     connect(forexPage_, &ForexPage::exchangeAsked, this, run(&TfrmVantrel::exchangeForex));
     connect(forexPage_, &ForexPage::recordsAsked, this, run(&TfrmVantrel::listExchangeRecords));
     connect(forexPage_, &ForexPage::directionChosen, this, [this] { applyForexPasswordPanel(); });
     connect(marketPage_, &MarketFundsPage::queryAsked, this, run(&TfrmVantrel::queryMarketFunds));
 
-    connect(transferPage_, &TransferPage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-    connect(detailsPage_, &DetailsPage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-    connect(passwordPage_, &PasswordPage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-    connect(supervisedPage_, &SupervisedBalancePage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-    connect(cardPage_, &CardBalancePage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-    connect(forexPage_, &ForexPage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-    connect(marketPage_, &MarketFundsPage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
-
-    connect(transferPage_, &TransferPage::accountSearchAsked, this, &TfrmVantrel::pickAccountFor);
-    connect(detailsPage_, &DetailsPage::accountSearchAsked, this, &TfrmVantrel::pickAccountFor);
-    connect(supervisedPage_, &SupervisedBalancePage::accountSearchAsked, this, &TfrmVantrel::pickAccountFor);
-    connect(cardPage_, &CardBalancePage::accountSearchAsked, this, &TfrmVantrel::pickAccountFor);
-    connect(forexPage_, &ForexPage::accountSearchAsked, this, &TfrmVantrel::pickAccountFor);
+    for (int page = PageTransfer; page <= PageMarket; ++page) {
+        auto* operations = static_cast<OperationPage*>(PageControl->widget(page));
+        connect(operations, &OperationPage::clearAsked, this, &TfrmVantrel::clearCurrentPage);
+        if (auto* withAccount = qobject_cast<AccountPage*>(operations))
+            connect(withAccount, &AccountPage::accountSearchAsked, this, &TfrmVantrel::pickAccountFor);
+    }
 }
 
 // ---------------------------------------------------------------- result area
@@ -265,19 +252,8 @@ bool TfrmVantrel::eventFilter(QObject* watched, QEvent* event) {
     return TfrmNoneForm::eventFilter(watched, event);
 }
 
-void TfrmVantrel::clearCurrentPage() { clearPage(PageControl->currentIndex()); }
-
-void TfrmVantrel::clearPage(int page) {
-    switch (page) {
-    case PageTransfer: transferPage_->clear(); break;
-    case PageDetails: detailsPage_->clear(); break;
-    case PagePassword: passwordPage_->clear(); break;
-    case PageSupervise: supervisedPage_->clear(); break;
-    case PageCard: cardPage_->clear(); break;
-    case PageForex: forexPage_->clear(); break;
-    case PageMarket: marketPage_->clear(); break;
-    default: break;
-    }
+void TfrmVantrel::clearCurrentPage() {
+    if (auto* page = qobject_cast<OperationPage*>(PageControl->currentWidget())) page->clear();
 }
 
 // ---------------------------------------------------------------- the picker

@@ -25,14 +25,15 @@ namespace vantrel {
 struct Session;
 struct ExchangeOrder;
 struct PageRequests;
-class CardBalancePage;
+class AccountPage;
+class BankBalancePage;
 class DBGrid;
 class DetailsPage;
 class ForexPage;
 class LogPage;
 class MarketFundsPage;
 class PasswordPage;
-class SupervisedBalancePage;
+class OperationPage;
 class TBankTransfer;
 class TFormatDBGrid;
 class TRedTabSet;
@@ -118,7 +119,6 @@ private:
     // swallowed; true when the key was consumed.
     bool moveFocusByKey(QWidget* control, int key);
     void clearCurrentPage();
-    void clearPage(int page);
     void pickAccountFor(QWidget* field);
 
     // ---- start-up and the account in use
@@ -168,8 +168,8 @@ private:
     TransferPage* transferPage_ = nullptr;
     DetailsPage* detailsPage_ = nullptr;
     PasswordPage* passwordPage_ = nullptr;
-    SupervisedBalancePage* supervisedPage_ = nullptr;
-    CardBalancePage* cardPage_ = nullptr;
+    BankBalancePage* supervisedPage_ = nullptr;
+    BankBalancePage* cardPage_ = nullptr;
     ForexPage* forexPage_ = nullptr;
     MarketFundsPage* marketPage_ = nullptr;
     LogPage* logPage_ = nullptr;

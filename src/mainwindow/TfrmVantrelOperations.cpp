@@ -9,13 +9,12 @@
 #include "common/ErrorLog.h"
 #include "common/TextUtil.h"
 #include "grid/DBGrid.h"
-#include "mainwindow/CardBalancePage.h"
+#include "mainwindow/BankBalancePage.h"
 #include "mainwindow/DetailsPage.h"
 #include "mainwindow/ForexPage.h"
 #include "mainwindow/MarketFundsPage.h"
 #include "mainwindow/PageRequests.h"
 #include "mainwindow/PasswordPage.h"
-#include "mainwindow/SupervisedBalancePage.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "mainwindow/TransferPage.h"
 #include "protocol/OnlineBankAddress.h"
@@ -108,7 +107,7 @@ void TfrmVantrel::transfer() {
         FillAccount(details, order->account);
         if (execute(details)) showResult(grids_[0], details);
     }
-    clearPage(PageTransfer);
+    transferPage_->clear();
     // The answer of a lost transfer is looked for in the details.
     if (lost && query) PageControl->setCurrentIndex(PageDetails);
 }
@@ -124,7 +123,7 @@ void TfrmVantrel::listTransferDetails() {
     request.MoneyType = "0";
     request.Memo = order->memo;
     if (!execute(request)) return;
-    clearPage(PageDetails);
+    detailsPage_->clear();
     showResult(grids_[0], request);
 }
 
@@ -139,7 +138,7 @@ void TfrmVantrel::querySupervisedBalance() {
     request.Memo = order->memo;
     request.QueryDate = order->date;
     if (!execute(request)) return;
-    clearPage(PageSupervise);
+    supervisedPage_->clear();
     showResult(grids_[1], request);
 }
 
@@ -155,7 +154,7 @@ void TfrmVantrel::queryCardBalance() {
     request.MoneyType = "0";
     request.Memo = order->memo;
     if (!execute(request)) return;
-    clearPage(PageCard);
+    cardPage_->clear();
     showResult(grids_[2], request);
 }
 
@@ -171,7 +170,7 @@ void TfrmVantrel::queryMarketFunds() {
     request.MoneyType = "0";
     request.Memo = order->memo;
     if (execute(request)) showResult(grids_[4], request);
-    clearPage(PageMarket);
+    marketPage_->clear();
 }
 
 // ---------------------------------------------------------------- page 2
@@ -187,7 +186,7 @@ void TfrmVantrel::changeFundPassword() {
     request.NCustMoneyPwd = order->newPassword;
     if (!execute(request)) return;
     session_.CustomerSession.MoneyPwd = order->newPassword;
-    clearPage(PagePassword);
+    passwordPage_->clear();
 }
 
 // ---------------------------------------------------------------- page 5
@@ -212,7 +211,7 @@ void TfrmVantrel::exchangeForex() {
     const bool lost = !done && exchange.AnswerLost;
     if ((done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
         if (runExchangeRecords(*order, moneyPwd)) showResult(grids_[3], requests_->exchangeRecords);
-    clearPage(PageForex);
+    forexPage_->clear();
 }
 
 void TfrmVantrel::listExchangeRecords() {
@@ -220,7 +219,7 @@ void TfrmVantrel::listExchangeRecords() {
     const auto query = forexPage_->recordsQuery();
     if (!query) return;
     if (!runExchangeRecords(*query, query->passwords.fund)) return;
-    clearPage(PageForex);
+    forexPage_->clear();
     showResult(grids_[3], requests_->exchangeRecords);
 }
 

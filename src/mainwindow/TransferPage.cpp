@@ -1,6 +1,5 @@
 #include "mainwindow/TransferPage.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -9,17 +8,14 @@
 #include <QPushButton>
 
 #include "mainwindow/InputRules.h"
-#include "protocol/SessionTypes.h"
 #include "widgets/TfrmNoneForm.h"
 
 namespace vantrel {
 
 using namespace page;
 
-TransferPage::TransferPage(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("TabSheet1"));
+TransferPage::TransferPage(QWidget* parent) : AccountPage("TabSheet1", 1, true, parent) {
     QWidget* p = this;
-    account_.build(p, 1, true);
     lblIOKind1 = Caption(p, "lblIOKind1", QStringLiteral("入金/出金"), kLabelX, RowY(3), true);
     txtIO1 = Combo(p, "txtIO1", kFieldX, RowY(3), {QStringLiteral("0.出金"), QStringLiteral("1.入金")});
 
@@ -34,28 +30,18 @@ TransferPage::TransferPage(QWidget* parent) : QWidget(parent) {
     txtMemo1 = Memo(p, "txtMemo1", kRightFieldX, RowY(2), 47);
     btnHttp = Button(p, "btnHttp", QStringLiteral("网上入金"), kButtonX, RowY(0));
     btnOk1 = Button(p, "btnOk1", QStringLiteral("划  转"), kButtonX, RowY(1) + 6);
-    btnClear1 = Button(p, "btnClear1", QStringLiteral("重  填"), kButtonX, RowY(2) + 12);
+    makeClearButton("btnClear1", kButtonX, RowY(2) + 12);
 
     // Kept for the operations, not shown.
-    txtMonMB1 = Combo(p, "txtMonMB1", 0, 0, MoneyKinds(), false);
+    txtMonMB1 = makeMoneyTypeBox("txtMonMB1", MoneyKinds());
     txtMoneyType1 = Combo(p, "txtMoneyType1", 0, 0, {QStringLiteral("0.保证金"), QStringLiteral("1.货款")});
-    txtMonMB1->hide();
     txtMoneyType1->hide();
 
     connect(btnOk1, &QPushButton::clicked, this, &TransferPage::transferAsked);
     connect(btnHttp, &QPushButton::clicked, this, &TransferPage::onlineDepositAsked);
-    connect(btnClear1, &QPushButton::clicked, this, &TransferPage::clearAsked);
     // The customer's choice only: the window's own selections apply their
     // rules where they are made.
     connect(txtIO1, &QComboBox::activated, this, &TransferPage::directionChosen);
-    connect(account_.searchAction(), &QAction::triggered, this, [this] { emit accountSearchAsked(account_.bankNo); });
-}
-
-void TransferPage::setTradeId(const QString& tradeId) { account_.setTradeId(tradeId); }
-
-void TransferPage::load(const TBankInfo& account, const QString& bankName, bool withMoneyType) {
-    account_.show(account, bankName);
-    if (withMoneyType) txtMonMB1->setCurrentIndex(account.MoneyType);
 }
 
 void TransferPage::clear() {

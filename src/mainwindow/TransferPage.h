@@ -1,12 +1,10 @@
 #pragma once
 // Page 0 of the main window (TabSheet1): deposit and withdrawal, and the
 // online deposit button.
-#include <QWidget>
-
 #include <optional>
 #include <string>
 
-#include "mainwindow/PageControls.h"
+#include "mainwindow/OperationPage.h"
 #include "mainwindow/PageOrders.h"
 #include "protocol/BankPolicy.h"
 
@@ -19,18 +17,13 @@ class QPushButton;
 
 namespace vantrel {
 
-struct TBankInfo;
-
-class TransferPage : public QWidget {
+class TransferPage : public AccountPage {
     Q_OBJECT
 public:
     explicit TransferPage(QWidget* parent = nullptr);
 
-    void setTradeId(const QString& tradeId);
-    // The account's fields; `withMoneyType` also selects its currency.
-    void load(const TBankInfo& account, const QString& bankName, bool withMoneyType);
-    // The clear button: amount, memo and both passwords.
-    void clear();
+    // Amount, memo and both passwords.
+    void clear() override;
 
     // Bank.ini's items of the page's combo boxes (section prefix + name), the
     // direction caption and the default selections; returns the currencies.
@@ -49,19 +42,16 @@ public:
 signals:
     void transferAsked();
     void onlineDepositAsked();
-    void clearAsked();
     // The customer chose a direction.
     void directionChosen();
-    void accountSearchAsked(QWidget* field);
 
 private:
-    page::AccountFields account_;
     QComboBox *txtIO1 = nullptr, *txtMonMB1 = nullptr, *txtMoneyType1 = nullptr;
     QLabel *lblIOKind1 = nullptr, *lblMoney1 = nullptr;
     QLineEdit *txtMoneyPass1 = nullptr, *txtBankPass1 = nullptr, *txtMoney1 = nullptr;
     QFrame* PanBankPwdMask1 = nullptr;
     QPlainTextEdit* txtMemo1 = nullptr;
-    QPushButton *btnHttp = nullptr, *btnOk1 = nullptr, *btnClear1 = nullptr;
+    QPushButton *btnHttp = nullptr, *btnOk1 = nullptr;
 };
 
 }  // namespace vantrel

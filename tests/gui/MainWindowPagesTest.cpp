@@ -10,13 +10,12 @@
 #include <memory>
 
 #include "ScriptedPrompts.h"
-#include "mainwindow/CardBalancePage.h"
+#include "mainwindow/BankBalancePage.h"
 #include "mainwindow/DetailsPage.h"
 #include "mainwindow/ForexPage.h"
 #include "mainwindow/InputRules.h"
 #include "mainwindow/MarketFundsPage.h"
 #include "mainwindow/PasswordPage.h"
-#include "mainwindow/SupervisedBalancePage.h"
 #include "mainwindow/TransferPage.h"
 #include "protocol/SessionTypes.h"
 
@@ -48,15 +47,16 @@ private slots:
         TBankInfo account;
         account.BankID = "005";
         account.CustBankAcctNo = "6222020200112345678901234";
-        const std::pair<int, std::function<std::unique_ptr<QWidget>()>> pages[] = {
-            {1, [&] { auto p = std::make_unique<TransferPage>(); p->load(account, "工行", false); return p; }},
-            {2, [&] { auto p = std::make_unique<DetailsPage>(); p->load(account, "工行", false); return p; }},
-            {3, [&] { auto p = std::make_unique<SupervisedBalancePage>(); p->load(account, "工行", false); return p; }},
-            {5, [&] { auto p = std::make_unique<CardBalancePage>(); p->load(account, "工行", false); return p; }},
-            {6, [&] { auto p = std::make_unique<ForexPage>(); p->load(account, "工行"); return p; }},
+        const std::pair<int, std::function<AccountPage*()>> pages[] = {
+            {1, [] { return new TransferPage; }},
+            {2, [] { return new DetailsPage; }},
+            {3, [] { return new BankBalancePage(BankBalancePage::Supervised); }},
+            {5, [] { return new BankBalancePage(BankBalancePage::Card); }},
+            {6, [] { return new ForexPage; }},
         };
         for (const auto& [suffix, make] : pages) {
-            const auto page = make();
+            const std::unique_ptr<AccountPage> page(make());
+            page->load(account, "工行");
             const QString n = QString::number(suffix);
             QCOMPARE(Find<QLineEdit>(*page, "txtBankNo" + n)->text(), QString("6222020200112345678901234"));
             QCOMPARE(Find<QLineEdit>(*page, "txtBankNo" + n)->cursorPosition(), 0);
@@ -67,32 +67,24 @@ private slots:
 
     void clearEmptiesWhatItsButtonEmptiesAndNothingElse() {
         struct Case {
-            std::function<std::unique_ptr<QWidget>()> make;
-            std::function<void(QWidget&)> clear;
+            std::function<OperationPage*()> make;
             QStringList emptied;
         };
-        const auto page = [](auto* made) { return std::unique_ptr<QWidget>(made); };
         const Case cases[] = {
-            {[&] { return page(new TransferPage); }, [](QWidget& p) { static_cast<TransferPage&>(p).clear(); },
-             {"txtMoney1", "txtMemo1", "txtMoneyPass1", "txtBankPass1"}},
-            {[&] { return page(new DetailsPage); }, [](QWidget& p) { static_cast<DetailsPage&>(p).clear(); }, {"txtMemo2"}},
-            {[&] { return page(new PasswordPage); }, [](QWidget& p) { static_cast<PasswordPage&>(p).clear(); },
-             {"txtOldPass", "txtNewPass1", "txtNewPass2"}},
-            {[&] { return page(new SupervisedBalancePage); },
-             [](QWidget& p) { static_cast<SupervisedBalancePage&>(p).clear(); },
+            {[] { return new TransferPage; }, {"txtMoney1", "txtMemo1", "txtMoneyPass1", "txtBankPass1"}},
+            {[] { return new DetailsPage; }, {"txtMemo2"}},
+            {[] { return new PasswordPage; }, {"txtOldPass", "txtNewPass1", "txtNewPass2"}},
+            {[] { return new BankBalancePage(BankBalancePage::Supervised); },
              {"txtBankPass3", "txtMoneyPass3", "txtMemo3"}},
-            {[&] { return page(new CardBalancePage); }, [](QWidget& p) { static_cast<CardBalancePage&>(p).clear(); },
-             {"txtBankPass5", "txtMoneyPass5", "txtMemo5"}},
-            {[&] { return page(new ForexPage); }, [](QWidget& p) { static_cast<ForexPage&>(p).clear(); },
-             {"txtBankPass6", "txtMoneyPass6", "txtMoney6", "txtMemo6"}},
-            {[&] { return page(new MarketFundsPage); }, [](QWidget& p) { static_cast<MarketFundsPage&>(p).clear(); },
-             {"txtMoneyPass7"}},
+            {[] { return new BankBalancePage(BankBalancePage::Card); }, {"txtBankPass5", "txtMoneyPass5", "txtMemo5"}},
+            {[] { return new ForexPage; }, {"txtBankPass6", "txtMoneyPass6", "txtMoney6", "txtMemo6"}},
+            {[] { return new MarketFundsPage; }, {"txtMoneyPass7"}},
         };
         for (const auto& c : cases) {
-            const auto p = c.make();
+            const std::unique_ptr<OperationPage> p(c.make());
             for (auto* edit : p->findChildren<QLineEdit*>()) edit->setText("1");
             for (auto* memo : p->findChildren<QPlainTextEdit*>()) memo->setPlainText("1");
-            c.clear(*p);
+            p->clear();
             for (auto* edit : p->findChildren<QLineEdit*>())
                 QVERIFY2(edit->text().isEmpty() == c.emptied.contains(edit->objectName()), qPrintable(edit->objectName()));
             for (auto* memo : p->findChildren<QPlainTextEdit*>())
