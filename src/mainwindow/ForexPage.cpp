@@ -60,15 +60,9 @@ void ForexPage::directionSelected() {
 }
 
 void ForexPage::setDirections(OnlyDirection directions) {
-    txtRate6->setEnabled(directions == OnlyDirection::Both);
-    if (directions != OnlyDirection::Both) {
-        if (directions == OnlyDirection::First)
-            txtRate6->setCurrentIndex(0);
-        else if (directions == OnlyDirection::Second)
-            txtRate6->setCurrentIndex(1);
-        btnOk6->setText(txtRate6->currentText());
-    }
-    btnOk6->setEnabled(directions != OnlyDirection::Neither);
+    ShowDirections(txtRate6, btnOk6, directions);
+    // The button names the one direction there is.
+    if (directions != OnlyDirection::Both) btnOk6->setText(txtRate6->currentText());
 }
 
 int ForexPage::direction() const { return txtRate6->currentIndex(); }

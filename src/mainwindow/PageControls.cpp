@@ -226,6 +226,15 @@ void AccountFields::setTradeId(const QString& tradeId) { tradeNo->setText(tradeI
 
 AccountInput AccountFields::input() const { return {Text(bankId), Text(bankNo), Text(tradeNo)}; }
 
+void ShowDirections(QComboBox* choice, QPushButton* button, OnlyDirection directions) {
+    choice->setEnabled(directions == OnlyDirection::Both);
+    button->setEnabled(directions != OnlyDirection::Neither);
+    if (directions == OnlyDirection::First)
+        choice->setCurrentIndex(0);
+    else if (directions == OnlyDirection::Second)
+        choice->setCurrentIndex(1);
+}
+
 QStringList MoneyKinds() {
     return {QStringLiteral("0.人民币"), QStringLiteral("1.美元"), QStringLiteral("2.港元")};
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "mainwindow/PageOrders.h"
+#include "protocol/BankPolicy.h"
 
 class QAction;
 class QComboBox;
@@ -79,6 +80,10 @@ public:
 private:
     QAction* search_ = nullptr;
 };
+
+// The directions a bank offers onto a page: the choice is free with both,
+// fixed on item 0 or 1 with one; the button works with at least one.
+void ShowDirections(QComboBox* choice, QPushButton* button, OnlyDirection directions);
 
 // The currencies of the hidden currency combo boxes.
 QStringList MoneyKinds();

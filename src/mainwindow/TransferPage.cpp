@@ -63,14 +63,9 @@ QStringList TransferPage::loadChoices(const QString& prefix, const QString& dire
 }
 
 void TransferPage::setDirections(OnlyDirection directions) {
-    txtIO1->setEnabled(directions == OnlyDirection::Both);
-    btnOk1->setEnabled(directions != OnlyDirection::Neither);
-    if (directions == OnlyDirection::First)
-        txtIO1->setCurrentIndex(0);
-    else if (directions == OnlyDirection::Second)
-        txtIO1->setCurrentIndex(1);
-    else if (directions == OnlyDirection::Neither)
-        txtIO1->setCurrentIndex(-1);
+    ShowDirections(txtIO1, btnOk1, directions);
+    // The transfer shows no direction when the bank offers none.
+    if (directions == OnlyDirection::Neither) txtIO1->setCurrentIndex(-1);
 }
 
 int TransferPage::direction() const { return txtIO1->currentIndex(); }
