@@ -109,10 +109,8 @@ TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
     Panel1->setGeometry(6, 186, 328, 84);
-    ChkAuto = new QCheckBox(QStringLiteral("自动选择"), Panel1);
-    ChkAuto->setObjectName("ChkAuto");
+    ChkAuto = MakeCheckBox(Panel1, "ChkAuto", QStringLiteral("自动选择"), QRect(116, 8, 120, 20));
     ChkAuto->setChecked(true);
-    ChkAuto->setGeometry(116, 8, 120, 20);
     RzLabel1 = MakeLabel(Panel1, "RzLabel1", QStringLiteral("资金中间件地址："), QRect(4, 36, 110, 22), kCaption);
     txtHost = MakeCombo(Panel1, "txtHost", QRect(116, 36, 140, 22));
     txtHost->setEnabled(false);

@@ -37,9 +37,7 @@ TfrmConfig::TfrmConfig(QWidget* parent) : TfrmNoneForm(parent, true) {
     txtPort->setMaxLength(10);
     // Digits only, and blank is allowed.
     txtPort->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtPort));
-    chkNext = new QCheckBox(QStringLiteral("添加下一个"), area);
-    chkNext->setObjectName("chkNext");
-    chkNext->setGeometry(106, 112, 120, 22);
+    chkNext = MakeCheckBox(area, "chkNext", QStringLiteral("添加下一个"), QRect(106, 112, 120, 22));
     chkNext->setFocusPolicy(Qt::NoFocus);
 
     btnOk = MakeButton(area, "btnOk", QStringLiteral("应  用"), QRect(200, 140, 80, 26));

@@ -1,5 +1,6 @@
 #include "widgets/ControlMakers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,6 +40,13 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, const QRect& geometry, c
     combo->addItems(items);
     combo->setCurrentIndex(-1);
     return combo;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    return box;
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+class QCheckBox;
 class QComboBox;
 class QHBoxLayout;
 class QLabel;
@@ -26,6 +27,7 @@ QLabel* MakeRedLabel(QWidget* parent, const char* name, const QString& text, con
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry);
 // With no item selected.
 QComboBox* MakeCombo(QWidget* parent, const char* name, const QRect& geometry, const QStringList& items = {});
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry);
 // For a button that a layout places.
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QSize& size);
