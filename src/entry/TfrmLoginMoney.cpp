@@ -28,6 +28,7 @@
 #include "servers/ServerList.h"
 #include "servers/THostRespondCheck.h"
 #include "servers/TfrmConfigSet.h"
+#include "widgets/ControlMakers.h"
 #include "widgets/PasswordEcho.h"
 #include "widgets/TfFormSK.h"
 #include "widgets/WaitCursorGuard.h"
@@ -50,21 +51,7 @@ QPixmap KeyboardPicture() {
     return picture;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setGeometry(geometry);
-    return button;
-}
+constexpr Qt::Alignment kCaption = Qt::AlignRight | Qt::AlignVCenter;
 
 void NoInputMethod(QLineEdit* edit) {
     edit->setAttribute(Qt::WA_InputMethodEnabled, false);
@@ -77,12 +64,13 @@ TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm
     setObjectName("frmLoginMoney");
     setWindowTitle(QStringLiteral("银行转账登录"));
     SetDesignSize(342, 206);
+    // Only btnExit and the close box close the dialog; Escape reaches the
+    // window from txtPass, whose filter lets it pass.
+    KeepOpenOnEscape();
 
     QWidget* area = ClientArea();
-    RzLabel2 = MakeLabel(area, "RzLabel2", QStringLiteral("交易商号："), QRect(16, 22, 94, 22));
-    txtUser = new QLineEdit(area);
-    txtUser->setObjectName("txtUser");
-    txtUser->setGeometry(112, 22, 150, 22);
+    RzLabel2 = MakeLabel(area, "RzLabel2", QStringLiteral("交易商号："), QRect(16, 22, 94, 22), kCaption);
+    txtUser = MakeEdit(area, "txtUser", QRect(112, 22, 150, 22));
     txtUser->setReadOnly(true);
     txtUser->setMaxLength(15);
     NoInputMethod(txtUser);
@@ -92,20 +80,14 @@ TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm
         if (upper != text) txtUser->setText(upper);
     });
 
-    RzLabel3 = MakeLabel(area, "RzLabel3", QStringLiteral("资金密码："), QRect(16, 56, 94, 22));
-    txtPass = new QLineEdit(area);
-    txtPass->setObjectName("txtPass");
-    txtPass->setGeometry(112, 56, 150, 22);
+    RzLabel3 = MakeLabel(area, "RzLabel3", QStringLiteral("资金密码："), QRect(16, 56, 94, 22), kCaption);
+    txtPass = MakeEdit(area, "txtPass", QRect(112, 56, 150, 22));
     txtPass->setMaxLength(8);
     ShowAsStars(txtPass);
     NoInputMethod(txtPass);
 
-    btnKey = new QToolButton(area);
-    btnKey->setObjectName("btnKey");
-    btnKey->setAutoRaise(true);
+    btnKey = MakeToolButton(area, "btnKey", QStringLiteral("软键盘"));
     btnKey->setIcon(QIcon(KeyboardPicture()));
-    btnKey->setToolTip(QStringLiteral("软键盘"));
-    btnKey->setFocusPolicy(Qt::NoFocus);
     btnKey->setGeometry(264, 56, 24, 22);
 
     btnSet = MakeButton(area, "btnSet", QStringLiteral("设  置"), QRect(14, 100, 75, 25));
@@ -117,11 +99,8 @@ TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm
     btnExit = MakeButton(area, "btnExit", QStringLiteral("返  回"), QRect(226, 100, 75, 25));
     btnExit->setEnabled(false);
 
-    lblHint = new QLabel(QStringLiteral("正在检测服务器,请稍候..."), area);
-    lblHint->setObjectName("lblHint");
-    lblHint->setGeometry(14, 134, 314, 20);
-    lblHint->setAlignment(Qt::AlignCenter);
-    lblHint->setStyleSheet(QStringLiteral("color: red;"));
+    lblHint = MakeRedLabel(area, "lblHint", QStringLiteral("正在检测服务器,请稍候..."), QRect(14, 134, 314, 20),
+                           Qt::AlignCenter);
     lblHint->setVisible(false);
 
     // Below the visible area until btnSet enlarges the dialog.
@@ -130,15 +109,11 @@ TfrmLoginMoney::TfrmLoginMoney(Session& session, QWidget* parent) : TfrmNoneForm
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Raised);
     Panel1->setGeometry(6, 186, 328, 84);
-    ChkAuto = new QCheckBox(QStringLiteral("自动选择"), Panel1);
-    ChkAuto->setObjectName("ChkAuto");
+    ChkAuto = MakeCheckBox(Panel1, "ChkAuto", QStringLiteral("自动选择"), QRect(116, 8, 120, 20));
     ChkAuto->setChecked(true);
-    ChkAuto->setGeometry(116, 8, 120, 20);
-    RzLabel1 = MakeLabel(Panel1, "RzLabel1", QStringLiteral("资金中间件地址："), QRect(4, 36, 110, 22));
-    txtHost = new QComboBox(Panel1);
-    txtHost->setObjectName("txtHost");
+    RzLabel1 = MakeLabel(Panel1, "RzLabel1", QStringLiteral("资金中间件地址："), QRect(4, 36, 110, 22), kCaption);
+    txtHost = MakeCombo(Panel1, "txtHost", QRect(116, 36, 140, 22));
     txtHost->setEnabled(false);
-    txtHost->setGeometry(116, 36, 140, 22);
     btn1 = MakeButton(Panel1, "btn1", QStringLiteral("配  置"), QRect(260, 35, 60, 24));
 
     setTabOrder(txtPass, txtUser);
@@ -299,16 +274,6 @@ void TfrmLoginMoney::btnExitClick() { close(); }
 void TfrmLoginMoney::reject() {
     if (!CanClose()) return;
     TfrmNoneForm::reject();
-}
-
-void TfrmLoginMoney::keyPressEvent(QKeyEvent* event) {
-    // Only btnExit and the close box close the dialog; Escape reaches here
-    // from txtPass, whose filter lets it pass.
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    TfrmNoneForm::keyPressEvent(event);
 }
 
 void TfrmLoginMoney::closeEvent(QCloseEvent* event) {

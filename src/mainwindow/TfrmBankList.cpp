@@ -17,6 +17,7 @@
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
 #include "protocol/AccountRow.h"
+#include "widgets/ControlMakers.h"
 
 namespace vantrel {
 namespace {
@@ -94,16 +95,12 @@ TfrmBankList::TfrmBankList(MemoryTable& accounts, QWidget* parent) : QDialog(par
 
     Panel5 = Border(this, {2, 2, 380, 17}, QColor(192, 192, 192));
     Panel5->setObjectName(QStringLiteral("Panel5"));
-    auto* title = new QLabel(QStringLiteral("  双击选择银行"), Panel5);
-    title->setGeometry(0, 0, 360, 17);
+    QLabel* title = MakeLabel(Panel5, nullptr, QStringLiteral("  双击选择银行"), QRect(0, 0, 360, 17));
     Panel5->installEventFilter(this);
     title->installEventFilter(this);
-    btnClose = new QToolButton(Panel5);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose = MakeToolButton(Panel5, "btnClose", QString());
     btnClose->setGeometry(361, 0, 19, 17);
-    btnClose->setAutoRaise(true);
     btnClose->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    btnClose->setFocusPolicy(Qt::NoFocus);
     connect(btnClose, &QToolButton::clicked, this, [this] { btnCloseClick(); });
 
     Grid = new DBGrid(this);

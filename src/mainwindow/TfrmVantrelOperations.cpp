@@ -1,89 +1,52 @@
-// The operations of the main window's pages: the transfer, the queries, the
-// fund password change and foreign exchange. Each handler checks its fields
-// in a fixed order, fills the window's request and runs it; the request
-// reports its own outcome through the window's log notices.
-#include <QComboBox>
-#include <QDateEdit>
-#include <QFrame>
+// The operations the main window's pages ask for: the transfer, the
+// queries, the fund password change, foreign exchange and online deposit.
+// The page checks its fields and hands them over; the window fills its
+// request and runs it; the request reports its own outcome through the
+// window's log notices.
 #include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QToolButton>
 
+#include "common/ErrorLog.h"
+#include "common/TextUtil.h"
 #include "grid/DBGrid.h"
-#include "mainwindow/InputRules.h"
+#include "mainwindow/BankBalancePage.h"
+#include "mainwindow/DetailsPage.h"
+#include "mainwindow/ForexPage.h"
+#include "mainwindow/MarketFundsPage.h"
+#include "mainwindow/PageRequests.h"
+#include "mainwindow/PasswordPage.h"
 #include "mainwindow/TfrmVantrel.h"
-#include "protocol/QueryRequests.h"
+#include "mainwindow/TransferPage.h"
+#include "protocol/OnlineBankAddress.h"
 #include "protocol/Session.h"
-#include "protocol/TBuyBalanceRate.h"
-#include "protocol/TQueryIOCommValue.h"
-#include "protocol/TVantrel.h"
+#include "widgets/UserPrompts.h"
 #include "widgets/WaitCursorGuard.h"
 
 namespace vantrel {
 namespace {
 
-const QString kChooseAccount = QStringLiteral("请选择正确的银行账号!");
-const QString kFundPassword = QStringLiteral("请输入正确的客户资金密码!");
-const QString kBankPassword = QStringLiteral("请输入正确的客户银行密码!");
-const QString kAmount = QStringLiteral("划转金额不能小于或等于零!");
 // Each line of the transfer summary ends with CR, LF, CR.
 const QString kSummaryLineEnd = QStringLiteral("\r\n\r");
 
-std::string Text(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
-std::string Password(const QLineEdit* edit) { return UnmaskPassword(edit->text().trimmed()).toStdString(); }
-std::string Memo(const QPlainTextEdit* memo) { return MemoText(memo->toPlainText()).toStdString(); }
-bool Blank(const QLineEdit* edit) { return edit->text().trimmed().isEmpty(); }
-bool Shows(const QFrame* panel) { return !panel->isHidden(); }
-QString Lbl(const QLabel* label) { return label->text().trimmed(); }
-
-void Focus(QWidget* field, bool onlyIfFocusable) {
-    if (!field) return;
-    if (onlyIfFocusable && !(field->isVisible() && field->isEnabled() && field->focusPolicy() != Qt::NoFocus))
-        return;
-    field->setFocus(Qt::OtherFocusReason);
+// The account fields of a page onto a request that names the account.
+template <class Request>
+void FillAccount(Request& request, const AccountInput& account) {
+    request.BankCode = account.bankId;
+    request.CustBankAcctNo = account.bankAcctNo;
+    request.CustTradeID = account.tradeId;
 }
 
 }  // namespace
 
-void TfrmVantrel::attachOperations() {
+void TfrmVantrel::guarded(void (TfrmVantrel::*operation)()) {
     // Nothing may leave a Qt handler; the one failure a request lets through
     // is a transfer log that could not be written.
-    const auto guarded = [this](void (TfrmVantrel::*handler)()) {
-        return [this, handler] {
-            try {
-                (this->*handler)();
-            } catch (const std::exception& failure) {
-                ShowMsg(QStringLiteral("转账日志写入失败，本次业务的结果请以转账明细为准：") +
-                            QString::fromUtf8(failure.what()),
-                        MbOk, SystemPromptTitle());
-            }
-        };
-    };
-    connect(btnOk1, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnOk1Click));
-    connect(btnOk2, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnOk2Click));
-    connect(btnOk3, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnOk3Click));
-    connect(btnOK5, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnOK5Click));
-    connect(BitBtn1, &QPushButton::clicked, this, guarded(&TfrmVantrel::BitBtn1Click));
-    connect(btnOk4, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnOk4Click));
-    connect(btnOk6, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnOk6Click));
-    connect(btnFind6, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnFind6Click));
-    connect(btnHttp, &QPushButton::clicked, this, guarded(&TfrmVantrel::btnHttpClick));
-    for (QToolButton* tool : ToolbarLogs->findChildren<QToolButton*>())
-        if (tool->property("Tag").isValid())
-            connect(tool, &QToolButton::clicked, this, [this, tool] { btnLogSaveClick(tool); });
-    // The customer's choices only: the window's own selections apply their
-    // rules where they are made.
-    connect(txtIO1, &QComboBox::activated, this, [this] { txtIO1Change(); });
-    connect(txtRate6, &QComboBox::activated, this, [this] { txtRate6Change(); });
-}
-
-void TfrmVantrel::refuse(const QString& message, QWidget* field, bool onlyIfFocusable) {
-    ShowMsg(message, MbOk, SystemPromptTitle());
-    Focus(field, onlyIfFocusable);
+    try {
+        (this->*operation)();
+    } catch (const std::exception& failure) {
+        ShowMsg(QStringLiteral("转账日志写入失败，本次业务的结果请以转账明细为准：") + QString::fromUtf8(failure.what()),
+                MbOk, SystemPromptTitle());
+    }
 }
 
 bool TfrmVantrel::execute(TBankTransfer& request) {
@@ -101,222 +64,208 @@ bool TfrmVantrel::offerCheckAfterLostAnswer(const QString& what) {
 
 // ---------------------------------------------------------------- page 0
 
-void TfrmVantrel::txtIO1Change() { applyTransferPasswordPanel(QString::fromStdString(session_.CustomerSession.BankID)); }
-
-void TfrmVantrel::btnOk1Click() {
-    if (!vantrel_) return;
-    const bool bankMode = Shows(PanBankPwdMask1);
-    if (Blank(txtBankNo1)) return refuse(kChooseAccount, txtBankNo1, true);
-    if (Blank(txtTradeNo1)) return refuse(kChooseAccount, txtTradeNo1, true);
-    if (!bankMode && Blank(txtMoneyPass1)) return refuse(kFundPassword, txtMoneyPass1, true);
-    if (bankMode && Blank(txtBankPass1)) return refuse(kBankPassword, txtBankPass1, true);
-    const QString cents = AmountCents(txtMoney1->text());
-    if (cents.isEmpty()) return refuse(kAmount, txtMoney1, true);
-
+void TfrmVantrel::transfer() {
+    if (!requests_) return;
+    const auto order = transferPage_->order();
+    if (!order) return;
     const auto& session = session_.CustomerSession;
-    const uint8_t direction = txtIO1->currentIndex() == 1 ? 1 : 0;
-    const std::string moneyPwd = bankMode ? session.MoneyPwd : Password(txtMoneyPass1);
+    const std::string moneyPwd = order->passwords.bankPasswordMode ? session.MoneyPwd : order->passwords.fund;
     QString commission;
     if (offer_.Commission) {
-        auto& request = *queryIOCommValue_;
+        auto& request = requests_->commission;
         request.BankCode = session.BankID;
-        request.CustTradeID = Text(txtTradeNo1);
+        request.CustTradeID = order->account.tradeId;
         request.CustMoneyPwd = moneyPwd;
-        request.Memo = cents.toStdString();
-        request.Direction = direction;
-        const bool found = execute(request);
-        if (!found) {
+        request.Memo = order->cents.toStdString();
+        request.Direction = order->direction;
+        if (!execute(request)) {
             ShowMsg(QString::fromStdString(request.LastMessage), MbOk, SystemPromptTitle());
             return;
         }
         commission = QString::fromStdString(request.CommissionText());
     }
 
-    QString summary = QStringLiteral("确定要划转吗?") + kSummaryLineEnd;
-    summary += Lbl(lblBankNo1) + " : " + txtBankNo1->text() + kSummaryLineEnd;
-    summary += Lbl(lblBankName1) + " : " + txtBankName1->text() + kSummaryLineEnd;
-    summary += Lbl(lblTradeNo1) + " : " + txtTradeNo1->text() + kSummaryLineEnd;
-    summary += Lbl(lblMoney1) + " : " + txtMoney1->text();
+    QString summary = QStringLiteral("确定要划转吗?") + kSummaryLineEnd + order->summary.join(kSummaryLineEnd);
     if (offer_.Commission)
-        summary += kSummaryLineEnd + QString::fromStdString(queryIOCommValue_->OperationName) + " : " + commission;
+        summary += kSummaryLineEnd + QString::fromStdString(requests_->commission.OperationName) + " : " + commission;
     if (ShowMsg(summary, MbYesNo, SystemPromptTitle()) != IdYes) return;
 
-    auto& transfer = *vantrel_;
-    transfer.BankCode = Text(txtBankID1);
-    transfer.CustBankAcctNo = Text(txtBankNo1);
-    transfer.CustTradeID = Text(txtTradeNo1);
-    transfer.CustBankPass = Password(txtBankPass1);
+    auto& transfer = requests_->transfer;
+    FillAccount(transfer, order->account);
+    transfer.CustBankPass = order->passwords.bank;
     transfer.CustMoneyPwd = moneyPwd;
     transfer.MoneySty = "0";
     transfer.MoneyType = "0";
-    transfer.ChangeMoney = cents.toStdString();
-    transfer.Memo = Memo(txtMemo1);
-    transfer.Direction = direction;
+    transfer.ChangeMoney = order->cents.toStdString();
+    transfer.Memo = order->memo;
+    transfer.Direction = order->direction;
     const bool done = execute(transfer);
     const bool lost = !done && transfer.AnswerLost;
     const bool query = (done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("划转")));
     if (query) {
-        auto& details = *queryTransferMore_;
-        details.BankCode = Text(txtBankID1);
-        details.CustBankAcctNo = Text(txtBankNo1);
-        details.CustTradeID = Text(txtTradeNo1);
-        const bool listed = execute(details);
-        if (listed) showResult(DBMoreGrid, details);
+        auto& details = requests_->transferDetails;
+        FillAccount(details, order->account);
+        if (execute(details)) showResult(grids_[0], details);
     }
-    clearPage(PageTransfer);
+    transferPage_->clear();
     // The answer of a lost transfer is looked for in the details.
     if (lost && query) PageControl->setCurrentIndex(PageDetails);
 }
 
 // ---------------------------------------------------------------- queries
 
-void TfrmVantrel::btnOk2Click() {
-    if (!queryTransferMore_) return;
-    if (Blank(txtTradeNo2)) return refuse(kChooseAccount, txtTradeNo2);
-    auto& request = *queryTransferMore_;
-    request.BankCode = Text(txtBankID2);
-    request.CustBankAcctNo = Text(txtBankNo2);
-    request.CustTradeID = Text(txtTradeNo2);
+void TfrmVantrel::listTransferDetails() {
+    if (!requests_) return;
+    const auto order = detailsPage_->order();
+    if (!order) return;
+    auto& request = requests_->transferDetails;
+    FillAccount(request, order->account);
     request.MoneyType = "0";
-    request.Memo = Memo(txtMemo2);
-    const bool listed = execute(request);
-    if (!listed) return;
-    clearPage(PageDetails);
-    showResult(DBMoreGrid, request);
+    request.Memo = order->memo;
+    if (!execute(request)) return;
+    detailsPage_->clear();
+    showResult(grids_[0], request);
 }
 
-void TfrmVantrel::btnOk3Click() {
-    if (!queryBankMoney_) return;
-    if (Blank(txtBankNo3)) return refuse(kChooseAccount, txtBankNo3);
-    if (Blank(txtTradeNo3)) return refuse(kChooseAccount, txtTradeNo3);
-    if (Shows(PanBankPwdMask4) && Blank(txtBankPass3)) return refuse(kBankPassword, txtBankPass3);
-    auto& request = *queryBankMoney_;
-    request.BankCode = Text(txtBankID3);
-    request.CustBankAcctNo = Text(txtBankNo3);
-    request.CustTradeID = Text(txtTradeNo3);
-    request.CustBankPass = Password(txtBankPass3);
+void TfrmVantrel::querySupervisedBalance() {
+    if (!requests_) return;
+    const auto order = supervisedPage_->order();
+    if (!order) return;
+    auto& request = requests_->supervisedBalance;
+    FillAccount(request, order->account);
+    request.CustBankPass = order->passwords.bank;
     request.MoneyType = "0";
-    request.Memo = Memo(txtMemo3);
-    request.QueryDate = txtDate->date().toString(QStringLiteral("yyyyMMdd")).toStdString();
-    const bool listed = execute(request);
-    if (!listed) return;
-    clearPage(PageSupervise);
-    showResult(DBMoneyGrid, request);
+    request.Memo = order->memo;
+    request.QueryDate = order->date;
+    if (!execute(request)) return;
+    supervisedPage_->clear();
+    showResult(grids_[1], request);
 }
 
-void TfrmVantrel::btnOK5Click() {
-    if (!queryCardMoeny_) return;
-    const bool bankMode = Shows(PanBankPwdMask5);
-    if (Blank(txtBankNo5)) return refuse(kChooseAccount, txtBankNo5);
-    if (Blank(txtTradeNo5)) return refuse(kChooseAccount, txtTradeNo5);
-    if (!bankMode && Blank(txtMoneyPass5)) return refuse(kFundPassword, txtMoneyPass5);
-    if (bankMode && Blank(txtBankPass5)) return refuse(kBankPassword, txtBankPass5);
-    auto& request = *queryCardMoeny_;
-    request.BankCode = Text(txtBankID5);
-    request.CustBankAcctNo = Text(txtBankNo5);
-    request.CustTradeID = Text(txtTradeNo5);
-    request.CustBankPass = Password(txtBankPass5);
-    request.CustMoneyPwd = bankMode ? session_.CustomerSession.MoneyPwd : Password(txtMoneyPass5);
+void TfrmVantrel::queryCardBalance() {
+    if (!requests_) return;
+    const auto order = cardPage_->order();
+    if (!order) return;
+    auto& request = requests_->cardBalance;
+    FillAccount(request, order->account);
+    request.CustBankPass = order->passwords.bank;
+    request.CustMoneyPwd = order->passwords.bankPasswordMode ? session_.CustomerSession.MoneyPwd : order->passwords.fund;
     request.MoneySty = "0";
     request.MoneyType = "0";
-    request.Memo = Memo(txtMemo5);
-    const bool listed = execute(request);
-    if (!listed) return;
-    clearPage(PageCard);
-    showResult(DBCardMoneyGrid, request);
+    request.Memo = order->memo;
+    if (!execute(request)) return;
+    cardPage_->clear();
+    showResult(grids_[2], request);
 }
 
-void TfrmVantrel::BitBtn1Click() {
-    if (!queryMarketMoney_) return;
-    if (Blank(txtTradeNo7)) return refuse(kChooseAccount, txtTradeNo7);
-    if (Blank(txtMoneyPass7)) return refuse(kFundPassword, txtMoneyPass7);
-    auto& request = *queryMarketMoney_;
+void TfrmVantrel::queryMarketFunds() {
+    if (!requests_) return;
+    const auto order = marketPage_->order();
+    if (!order) return;
+    auto& request = requests_->marketFunds;
     request.BankCode = session_.CustomerSession.BankID;
-    request.CustTradeID = Text(txtTradeNo7);
-    request.CustMoneyPwd = Password(txtMoneyPass7);
+    request.CustTradeID = order->tradeId;
+    request.CustMoneyPwd = order->fundPassword;
     request.MoneySty = "0";
     request.MoneyType = "0";
-    request.Memo = Memo(txtMemo7);
-    const bool listed = execute(request);
-    if (listed) showResult(DBMarketGrid, request);
-    clearPage(PageMarket);
+    request.Memo = order->memo;
+    if (execute(request)) showResult(grids_[4], request);
+    marketPage_->clear();
 }
 
 // ---------------------------------------------------------------- page 2
 
-void TfrmVantrel::btnOk4Click() {
-    if (!modifyMoneyPassWord_) return;
-    if (Blank(txtTradeNo4)) return refuse(kChooseAccount, txtTradeNo4, true);
-    if (Blank(txtOldPass)) return refuse(QStringLiteral("旧密码不正确,请核实!"), txtOldPass, true);
-    if (txtNewPass1->text().trimmed().size() < 6)
-        return refuse(QStringLiteral("为了您资金的安全,新密码不能小于6位!"), txtNewPass1, true);
-    if (txtNewPass1->text().trimmed() != txtNewPass2->text().trimmed())
-        return refuse(QStringLiteral("输入的两次新密码不匹配,请重试!"), txtNewPass2, true);
-    auto& request = *modifyMoneyPassWord_;
+void TfrmVantrel::changeFundPassword() {
+    if (!requests_) return;
+    const auto order = passwordPage_->order();
+    if (!order) return;
+    auto& request = requests_->passwordChange;
     request.BankCode = session_.CustomerSession.BankID;
-    request.CustTradeID = Text(txtTradeNo4);
-    request.CustMoneyPwd = Password(txtOldPass);
-    request.NCustMoneyPwd = Password(txtNewPass2);
-    const bool changed = execute(request);
-    if (!changed) return;
-    session_.CustomerSession.MoneyPwd = Password(txtNewPass2);
-    clearPage(PagePassword);
+    request.CustTradeID = order->tradeId;
+    request.CustMoneyPwd = order->oldPassword;
+    request.NCustMoneyPwd = order->newPassword;
+    if (!execute(request)) return;
+    session_.CustomerSession.MoneyPwd = order->newPassword;
+    passwordPage_->clear();
 }
 
 // ---------------------------------------------------------------- page 5
 
-void TfrmVantrel::txtRate6Change() {
-    if (txtRate6->currentIndex() < 0) return;
-    btnOk6->setText(txtRate6->currentText());
-    applyForexPasswordPanel(QString::fromStdString(session_.CustomerSession.BankID));
-}
-
-void TfrmVantrel::btnOk6Click() {
-    if (!buyBalanceRate_) return;
-    const bool bankMode = Shows(PanBankPwdMask6);
-    if (Blank(txtBankNo6)) return refuse(kChooseAccount, txtBankNo6);
-    if (Blank(txtTradeNo6)) return refuse(kChooseAccount, txtTradeNo6);
-    if (!bankMode && Blank(txtMoneyPass6)) return refuse(kFundPassword, txtMoneyPass6);
-    const QString cents = AmountCents(txtMoney6->text());
-    if (cents.isEmpty()) return refuse(kAmount, txtMoney6);
-    if (bankMode && Blank(txtBankPass6)) return refuse(kBankPassword, txtBankPass6, true);
-
-    const std::string moneyPwd = bankMode ? session_.CustomerSession.MoneyPwd : Password(txtMoneyPass6);
-    auto& exchange = *buyBalanceRate_;
-    exchange.BankCode = Text(txtBankID6);
-    exchange.CustBankAcctNo = Text(txtBankNo6);
-    exchange.CustTradeID = Text(txtTradeNo6);
-    exchange.CustBankPass = Password(txtBankPass6);
+void TfrmVantrel::exchangeForex() {
+    if (!requests_) return;
+    const auto order = forexPage_->order();
+    if (!order) return;
+    const std::string moneyPwd =
+        order->passwords.bankPasswordMode ? session_.CustomerSession.MoneyPwd : order->passwords.fund;
+    auto& exchange = requests_->exchange;
+    FillAccount(exchange, order->account);
+    exchange.CustBankPass = order->passwords.bank;
     exchange.CustMoneyPwd = moneyPwd;
-    exchange.ChangeMoney = cents.toStdString();
+    exchange.ChangeMoney = order->cents.toStdString();
     exchange.MoneySty = "0";
     exchange.BaseMoneyType = "1";
     exchange.MoneyType = "0";
-    exchange.Memo = Memo(txtMemo6);
-    exchange.Direction = txtRate6->currentIndex() == 1 ? 1 : 0;
+    exchange.Memo = order->memo;
+    exchange.Direction = order->direction;
     const bool done = execute(exchange);
     const bool lost = !done && exchange.AnswerLost;
     if ((done && autoQuery_) || (lost && offerCheckAfterLostAnswer(QStringLiteral("购汇结汇"))))
-        if (listExchangeRecords(moneyPwd)) showResult(DBRateMoreGrid, *queryRateMore_);
-    clearPage(PageForex);
+        if (runExchangeRecords(*order, moneyPwd)) showResult(grids_[3], requests_->exchangeRecords);
+    forexPage_->clear();
 }
 
-void TfrmVantrel::btnFind6Click() {
-    if (!queryRateMore_) return;
-    if (Blank(txtTradeNo6)) return refuse(kChooseAccount, txtTradeNo6);
-    if (!listExchangeRecords(Password(txtMoneyPass6))) return;
-    clearPage(PageForex);
-    showResult(DBRateMoreGrid, *queryRateMore_);
+void TfrmVantrel::listExchangeRecords() {
+    if (!requests_) return;
+    const auto query = forexPage_->recordsQuery();
+    if (!query) return;
+    if (!runExchangeRecords(*query, query->passwords.fund)) return;
+    forexPage_->clear();
+    showResult(grids_[3], requests_->exchangeRecords);
 }
 
-bool TfrmVantrel::listExchangeRecords(const std::string& moneyPwd) {
-    auto& records = *queryRateMore_;
-    records.BankCode = Text(txtBankID6);
-    records.CustBankAcctNo = Text(txtBankNo6);
-    records.CustTradeID = Text(txtTradeNo6);
+bool TfrmVantrel::runExchangeRecords(const ExchangeOrder& order, const std::string& moneyPwd) {
+    auto& records = requests_->exchangeRecords;
+    FillAccount(records, order.account);
     records.CustMoneyPwd = moneyPwd;
-    records.Memo = Memo(txtMemo6);
+    records.Memo = order.memo;
     return execute(records);
+}
+
+// ---------------------------------------------------------------- online deposit
+
+QString TfrmVantrel::onlineDepositAddress() {
+    if (!requests_) return {};
+    const auto& session = session_.CustomerSession;
+    auto& request = requests_->orderId;
+    request.CustTradeID = session_.ActiveServer.TradeID;
+    request.BankCode = session.BankID;
+    const bool found = execute(request);
+    std::string orderId;
+    MemoryTable& rows = request.ResultTable;
+    if (found && rows.recordCount() > 0 && rows.fieldCount() > 0) {
+        rows.first();
+        orderId = Trim(rows.fieldText(0));
+    }
+    const auto address = FillOnlineBankAddress(session.Url, orderId, request.CustTradeID);
+    if (!address.ok()) {
+        // The customer gets the short notice; the reason goes to the error log.
+        try {
+            WriteErrorLog("uVantrel -> NetBankAddress -> " + address.error());
+        } catch (const std::exception&) {
+        }
+        ShowMsg(QString::fromUtf8(kNetBankAddressError), MbOk, SystemPromptTitle());
+        return {};
+    }
+    return QString::fromStdString(address.value());
+}
+
+void TfrmVantrel::openOnlineDeposit() {
+    const QString address = onlineDepositAddress();
+    if (address.trimmed().isEmpty()) {
+        PanTips->clear();
+        return;
+    }
+    Prompts().openUrl(address.trimmed());
 }
 
 }  // namespace vantrel

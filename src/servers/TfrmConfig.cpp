@@ -10,24 +10,12 @@
 #include "common/MemoryTable.h"
 #include "common/TextUtil.h"
 #include "servers/ServerList.h"
+#include "widgets/ControlMakers.h"
 
 namespace vantrel {
 namespace {
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(geometry);
-    return edit;
-}
+constexpr Qt::Alignment kCaption = Qt::AlignRight | Qt::AlignVCenter;
 
 std::string TrimmedText(const QLineEdit* edit) { return Trim(edit->text().toStdString()); }
 
@@ -39,32 +27,21 @@ TfrmConfig::TfrmConfig(QWidget* parent) : TfrmNoneForm(parent, true) {
     SetDesignSize(399, 211);
 
     QWidget* area = ClientArea();
-    RzLabel3 = MakeLabel(area, "RzLabel3", QStringLiteral("服务器名称"), QRect(10, 16, 90, 22));
+    RzLabel3 = MakeLabel(area, "RzLabel3", QStringLiteral("服务器名称"), QRect(10, 16, 90, 22), kCaption);
     txtServerName = MakeEdit(area, "txtServerName", QRect(106, 16, 170, 22));
-    RzLabel1 = MakeLabel(area, "RzLabel1", QStringLiteral("服务器地址"), QRect(10, 48, 90, 22));
+    RzLabel1 = MakeLabel(area, "RzLabel1", QStringLiteral("服务器地址"), QRect(10, 48, 90, 22), kCaption);
     txtServerIP = MakeEdit(area, "txtServerIP", QRect(106, 48, 170, 22));
-    RzLabel4 = new QLabel(QStringLiteral("IP地址或域名"), area);
-    RzLabel4->setObjectName("RzLabel4");
-    RzLabel4->setStyleSheet(QStringLiteral("color: red;"));
-    RzLabel4->setGeometry(282, 48, 100, 22);
-    RzLabel2 = MakeLabel(area, "RzLabel2", QStringLiteral("端  口"), QRect(10, 80, 90, 22));
+    RzLabel4 = MakeRedLabel(area, "RzLabel4", QStringLiteral("IP地址或域名"), QRect(282, 48, 100, 22));
+    RzLabel2 = MakeLabel(area, "RzLabel2", QStringLiteral("端  口"), QRect(10, 80, 90, 22), kCaption);
     txtPort = MakeEdit(area, "txtPort", QRect(106, 80, 100, 22));
     txtPort->setMaxLength(10);
     // Digits only, and blank is allowed.
     txtPort->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtPort));
-    chkNext = new QCheckBox(QStringLiteral("添加下一个"), area);
-    chkNext->setObjectName("chkNext");
-    chkNext->setGeometry(106, 112, 120, 22);
+    chkNext = MakeCheckBox(area, "chkNext", QStringLiteral("添加下一个"), QRect(106, 112, 120, 22));
     chkNext->setFocusPolicy(Qt::NoFocus);
 
-    btnOk = new QPushButton(QStringLiteral("应  用"), area);
-    btnOk->setObjectName("btnOk");
-    btnOk->setAutoDefault(false);
-    btnOk->setGeometry(200, 140, 80, 26);
-    btnExit = new QPushButton(QStringLiteral("返  回"), area);
-    btnExit->setObjectName("btnExit");
-    btnExit->setAutoDefault(false);
-    btnExit->setGeometry(290, 140, 80, 26);
+    btnOk = MakeButton(area, "btnOk", QStringLiteral("应  用"), QRect(200, 140, 80, 26));
+    btnExit = MakeButton(area, "btnExit", QStringLiteral("返  回"), QRect(290, 140, 80, 26));
 
     setTabOrder(txtServerName, txtServerIP);
     setTabOrder(txtServerIP, txtPort);

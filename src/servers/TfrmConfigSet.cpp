@@ -10,19 +10,14 @@
 #include "grid/DBGrid.h"
 #include "grid/TFormatDBGrid.h"
 #include "servers/ServerList.h"
+#include "widgets/ControlMakers.h"
 #include "servers/TfrmConfig.h"
 #include "servers/TfrmTestSpeed.h"
 
 namespace vantrel {
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setFixedSize(66, 24);
-    return button;
-}
+const QSize kButtonSize(66, 24);
 
 // The columns the grid section is meant to define; used when it does not.
 std::vector<GridColumn> DefaultColumns() {
@@ -65,17 +60,15 @@ TfrmConfigSet::TfrmConfigSet(QWidget* parent) : TfrmNoneForm(parent, true) {
     DBGrid4->setTitleFont(titleFont);
     mainLayout->addWidget(DBGrid4);
 
-    PanStatu->setFixedHeight(30);
-    auto* buttons = new QHBoxLayout(PanStatu);
-    buttons->setContentsMargins(4, 2, 4, 2);
+    auto* buttons = MakeButtonStrip(PanStatu, 30);
     buttons->setSpacing(8);
-    btnAdd = MakeButton(PanStatu, "btnAdd", QStringLiteral("添 加"));
-    btnModi = MakeButton(PanStatu, "btnModi", QStringLiteral("修 改"));
-    btnDel = MakeButton(PanStatu, "btnDel", QStringLiteral("删 除"));
-    btnCheck = MakeButton(PanStatu, "btnCheck", QStringLiteral("测 速"));
-    btnOk = MakeButton(PanStatu, "btnOk", QStringLiteral("应 用"));
+    btnAdd = MakeButton(PanStatu, "btnAdd", QStringLiteral("添 加"), kButtonSize);
+    btnModi = MakeButton(PanStatu, "btnModi", QStringLiteral("修 改"), kButtonSize);
+    btnDel = MakeButton(PanStatu, "btnDel", QStringLiteral("删 除"), kButtonSize);
+    btnCheck = MakeButton(PanStatu, "btnCheck", QStringLiteral("测 速"), kButtonSize);
+    btnOk = MakeButton(PanStatu, "btnOk", QStringLiteral("应 用"), kButtonSize);
     btnOk->setDefault(true);
-    btnExit = MakeButton(PanStatu, "btnExit", QStringLiteral("返 回"));
+    btnExit = MakeButton(PanStatu, "btnExit", QStringLiteral("返 回"), kButtonSize);
     for (QPushButton* button : {btnAdd, btnModi, btnDel, btnCheck, btnOk, btnExit}) buttons->addWidget(button);
     buttons->addStretch(1);
 

@@ -14,22 +14,17 @@
 #include "common/TextUtil.h"
 #include "servers/HostCheckAdapter.h"
 #include "servers/ServerList.h"
+#include "widgets/ControlMakers.h"
 #include "servers/THostRespondCheck.h"
 
 namespace vantrel {
 namespace {
 
+const QSize kButtonSize(75, 24);
+
 const QColor kTitleColor(0x40, 0x80, 0x80);
 const QColor kEvenRowColor(0xF5, 0xF5, 0xF5);
 const QColor kSelectedColor(0xFF, 0xCA, 0xFF);
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    button->setFixedSize(75, 24);
-    return button;
-}
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
@@ -84,14 +79,12 @@ TfrmTestSpeed::TfrmTestSpeed(QWidget* parent)
     }
     layout->addWidget(SGrid);
 
-    PanStatu->setFixedHeight(30);
-    auto* buttons = new QHBoxLayout(PanStatu);
-    buttons->setContentsMargins(4, 2, 4, 2);
+    auto* buttons = MakeButtonStrip(PanStatu, 30);
     buttons->addStretch(1);
-    btnStart = MakeButton(PanStatu, "btnStart", QStringLiteral("测  试"));
+    btnStart = MakeButton(PanStatu, "btnStart", QStringLiteral("测  试"), kButtonSize);
     btnStart->setDefault(true);
-    btnStop = MakeButton(PanStatu, "btnStop", QStringLiteral("中  断"));
-    btnExit = MakeButton(PanStatu, "btnExit", QStringLiteral("返  回"));
+    btnStop = MakeButton(PanStatu, "btnStop", QStringLiteral("中  断"), kButtonSize);
+    btnExit = MakeButton(PanStatu, "btnExit", QStringLiteral("返  回"), kButtonSize);
     for (QPushButton* button : {btnStart, btnStop, btnExit}) buttons->addWidget(button);
     SetRunning(false);
 

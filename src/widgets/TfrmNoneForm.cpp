@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -139,6 +140,14 @@ void TfrmNoneForm::showEvent(QShowEvent* event) {
         }
     }
     QDialog::showEvent(event);
+}
+
+void TfrmNoneForm::keyPressEvent(QKeyEvent* event) {
+    if (keepOpenOnEscape_ && event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmNoneForm::resizeEvent(QResizeEvent* event) {

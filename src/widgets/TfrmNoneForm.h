@@ -66,6 +66,9 @@ public:
     // The client size at design; fixed for a dialog.
     void SetDesignSize(int width, int height);
     bool IsDialogBorder() const { return asDialog_; }
+    // Escape closes a dialog; a window where Escape is typed into fields
+    // (passwords) keeps it from doing so.
+    void KeepOpenOnEscape() { keepOpenOnEscape_ = true; }
 
     // Where derived windows place their controls: PanMore above PanStatu.
     QWidget* ClientArea() const { return clientArea_; }
@@ -81,9 +84,11 @@ protected:
     // Keeps the host's window as the Windows owner while the window is shown.
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool asDialog_;
+    bool keepOpenOnEscape_ = false;
     bool creationFinished_ = false;
     bool centred_ = false;
     QWidget* clientArea_ = nullptr;

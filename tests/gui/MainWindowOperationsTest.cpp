@@ -24,6 +24,7 @@
 #include "entry/QtTranslation.h"
 #include "grid/DBGrid.h"
 #include "mainwindow/InputRules.h"
+#include "mainwindow/PageRequests.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBuyBalanceRate.h"
 #include "protocol/TQueryIOCommValue.h"
@@ -72,21 +73,21 @@ class MainWindowOperationsTest : public MainWindowFixture {
 
     // Page 0 of 8001235 filled for a deposit of `amount`.
     void fillDeposit(TfrmVantrel& window, const QString& amount, const QString& memo = {}) {
-        window.txtIO1->setCurrentIndex(1);
-        window.txtIO1Change();
-        window.txtMoneyPass1->setText(Masked("123456"));
-        window.txtMoney1->setText(amount);
-        window.txtMemo1->setPlainText(memo);
+        Find<QComboBox>(&window, "txtIO1")->setCurrentIndex(1);
+        Chosen(Find<QComboBox>(&window, "txtIO1"));
+        Find<QLineEdit>(&window, "txtMoneyPass1")->setText(Masked("123456"));
+        Find<QLineEdit>(&window, "txtMoney1")->setText(amount);
+        Find<QPlainTextEdit>(&window, "txtMemo1")->setPlainText(memo);
     }
 
     // Chooses the exchange account of 8001234 on page 5 as the picker does.
     void chooseExchangeAccount(TfrmVantrel& window) {
-        window.PageControl->setCurrentIndex(PageForex);
+        Find<QTabWidget>(&window, "PageControl")->setCurrentIndex(PageForex);
         TBankInfo account = CustomerSession();
         account.BankID = "999";
         account.BankName = "外汇账户";
         account.CustBankAcctNo = "6222020200198765432";
-        window.BankChosen(account);
+        window.useAccount(account);
     }
 
 private slots:
@@ -125,7 +126,7 @@ private slots:
         const long long rows = transfers("8001235");
         fillDeposit(*window, "100", "第一行\r\n第二行\n第三行");
         user->answers = {IdYes};
-        window->btnOk1->click();
+        Find<QPushButton>(window, "btnOk1")->click();
 
         // Five lines without a commission, each ended by CR LF CR but the last.
         const QString summary = QStringLiteral("确定要划转吗?") + kSummaryEnd + "银行账号 : 6228480010012345678" +
@@ -138,20 +139,20 @@ private slots:
 
         QCOMPARE(market("8001235"), before + 10000);
         QCOMPARE(transfers("8001235"), rows + 1);
-        QCOMPARE(QString::fromStdString(window->vantrel()->ChangeMoney), QString("10000"));
+        QCOMPARE(QString::fromStdString(window->requests()->transfer.ChangeMoney), QString("10000"));
         // A multi-line memo travels as one line.
         QCOMPARE(QString::fromStdString(ledgerText("SELECT memo FROM transfer ORDER BY serial DESC LIMIT 1")),
                  QString("第一行 第二行 第三行"));
         // AutoQueryFlag=1: the details follow, with the new transfer last.
-        MemoryTable* details = window->DBMoreGrid->table();
-        QCOMPARE(details, &window->queryTransferMore()->ResultSource());
+        MemoryTable* details = Find<DBGrid>(window, "DBMoreGrid")->table();
+        QCOMPARE(details, &window->requests()->transferDetails.ResultSource());
         QCOMPARE(details->recordCount(), int(rows + 1));
         details->last();
         QCOMPARE(QString::fromStdString(details->text(details->recordCount() - 1, "ChangeMoney")).toDouble(), 100.0);
         // The page is cleared.
-        QVERIFY(window->txtMoney1->text().isEmpty());
-        QVERIFY(window->txtMoneyPass1->text().isEmpty());
-        QVERIFY(window->txtMemo1->toPlainText().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtMoney1")->text().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass1")->text().isEmpty());
+        QVERIFY(Find<QPlainTextEdit>(window, "txtMemo1")->toPlainText().isEmpty());
 
         // 0.29 travels as 29 cents; without AutoQuery the grid is not refreshed.
         std::string ini = Replaced(ExampleBankIni(), "AutoQueryFlag=1", "AutoQueryFlag=0");
@@ -161,11 +162,11 @@ private slots:
         fillDeposit(*window, "0.29");
         user->messages.clear();
         user->answers = {IdYes};
-        window->btnOk1Click();
-        QCOMPARE(QString::fromStdString(window->vantrel()->ChangeMoney), QString("29"));
+        Find<QPushButton>(window, "btnOk1")->click();
+        QCOMPARE(QString::fromStdString(window->requests()->transfer.ChangeMoney), QString("29"));
         QCOMPARE(market("8001235"), before + 10029);
-        QVERIFY(window->DBMoreGrid->table() != &window->queryTransferMore()->ResultSource() ||
-                window->DBMoreGrid->table()->recordCount() == 0);
+        QVERIFY(Find<DBGrid>(window, "DBMoreGrid")->table() != &window->requests()->transferDetails.ResultSource() ||
+                Find<DBGrid>(window, "DBMoreGrid")->table()->recordCount() == 0);
     }
 
     void amountsAndMemosAsTheyTravel() {
@@ -186,12 +187,12 @@ private slots:
         const long long before = market("8001235");
         fillDeposit(*window, "50", "备注");
         user->answers = {IdNo};
-        window->btnOk1Click();
+        Find<QPushButton>(window, "btnOk1")->click();
         QCOMPARE(user->messages.size(), std::size_t(1));
         QCOMPARE(market("8001235"), before);
-        QCOMPARE(window->txtMoney1->text(), QString("50"));
-        QCOMPARE(window->txtMoneyPass1->text(), Masked("123456"));
-        QCOMPARE(window->txtMemo1->toPlainText(), QString("备注"));
+        QCOMPARE(Find<QLineEdit>(window, "txtMoney1")->text(), QString("50"));
+        QCOMPARE(Find<QLineEdit>(window, "txtMoneyPass1")->text(), Masked("123456"));
+        QCOMPARE(Find<QPlainTextEdit>(window, "txtMemo1")->toPlainText(), QString("备注"));
     }
 
     void transferChecksRunInOrderAndSendNothing() {
@@ -204,22 +205,22 @@ private slots:
             QString message;
             QWidget* focus;
         };
-        const QString bankNo = window->txtBankNo1->text();
+        const QString bankNo = Find<QLineEdit>(window, "txtBankNo1")->text();
         const Case cases[] = {
-            {"no account", "", "8001235", Masked("123456"), "10", "请选择正确的银行账号!", window->txtBankNo1},
-            {"no trade number", bankNo, "", Masked("123456"), "10", "请选择正确的银行账号!", window->txtTradeNo1},
+            {"no account", "", "8001235", Masked("123456"), "10", "请选择正确的银行账号!", Find<QLineEdit>(window, "txtBankNo1")},
+            {"no trade number", bankNo, "", Masked("123456"), "10", "请选择正确的银行账号!", Find<QLineEdit>(window, "txtTradeNo1")},
             // The password test comes before the amount test.
-            {"no password", bankNo, "8001235", "", "0", "请输入正确的客户资金密码!", window->txtMoneyPass1},
-            {"zero amount", bankNo, "8001235", Masked("123456"), "0.00", "划转金额不能小于或等于零!", window->txtMoney1},
-            {"empty amount", bankNo, "8001235", Masked("123456"), "", "划转金额不能小于或等于零!", window->txtMoney1},
+            {"no password", bankNo, "8001235", "", "0", "请输入正确的客户资金密码!", Find<QLineEdit>(window, "txtMoneyPass1")},
+            {"zero amount", bankNo, "8001235", Masked("123456"), "0.00", "划转金额不能小于或等于零!", Find<QLineEdit>(window, "txtMoney1")},
+            {"empty amount", bankNo, "8001235", Masked("123456"), "", "划转金额不能小于或等于零!", Find<QLineEdit>(window, "txtMoney1")},
         };
         for (const auto& c : cases) {
             user->messages.clear();
-            window->txtBankNo1->setText(c.bankNo);
-            window->txtTradeNo1->setText(c.tradeNo);
-            window->txtMoneyPass1->setText(c.moneyPass);
-            window->txtMoney1->setText(c.amount);
-            window->btnOk1Click();
+            Find<QLineEdit>(window, "txtBankNo1")->setText(c.bankNo);
+            Find<QLineEdit>(window, "txtTradeNo1")->setText(c.tradeNo);
+            Find<QLineEdit>(window, "txtMoneyPass1")->setText(c.moneyPass);
+            Find<QLineEdit>(window, "txtMoney1")->setText(c.amount);
+            Find<QPushButton>(window, "btnOk1")->click();
             QVERIFY2(user->messages.size() == 1, c.what);
             QCOMPARE(user->messages.front().text, c.message);
             QCOMPARE(user->messages.front().buttons, int(MbOk));
@@ -229,21 +230,21 @@ private slots:
         setParam("003", "PASSWORD", "50005");
         window = openWindow("8001235");
         QVERIFY(window);
-        QVERIFY(!window->PanBankPwdMask1->isHidden());
+        QVERIFY(!Find<QFrame>(window, "PanBankPwdMask1")->isHidden());
         user->messages.clear();
-        window->txtMoney1->setText("10");
-        window->btnOk1Click();
+        Find<QLineEdit>(window, "txtMoney1")->setText("10");
+        Find<QPushButton>(window, "btnOk1")->click();
         QCOMPARE(asked(), QStringList{"请输入正确的客户银行密码!"});
-        QCOMPARE(QApplication::focusWidget(), window->txtBankPass1);
+        QCOMPARE(QApplication::focusWidget(), Find<QLineEdit>(window, "txtBankPass1"));
         QCOMPARE(transfers("8001235"), before);
 
         // Deposit needs it, withdrawal does not: the choice re-evaluates the panel.
-        window->txtIO1->setCurrentIndex(0);
-        window->txtIO1Change();
-        QVERIFY(window->PanBankPwdMask1->isHidden());
-        window->txtIO1->setCurrentIndex(1);
-        window->txtIO1Change();
-        QVERIFY(!window->PanBankPwdMask1->isHidden());
+        Find<QComboBox>(window, "txtIO1")->setCurrentIndex(0);
+        Chosen(Find<QComboBox>(window, "txtIO1"));
+        QVERIFY(Find<QFrame>(window, "PanBankPwdMask1")->isHidden());
+        Find<QComboBox>(window, "txtIO1")->setCurrentIndex(1);
+        Chosen(Find<QComboBox>(window, "txtIO1"));
+        QVERIFY(!Find<QFrame>(window, "PanBankPwdMask1")->isHidden());
     }
 
     void bankPasswordModeSendsTheLoginFundPassword() {
@@ -251,24 +252,24 @@ private slots:
         auto window = openWindow("8001235");
         QVERIFY(window);
         const long long before = market("8001235");
-        window->txtMoneyPass1->setText(Masked("999999"));  // ignored in this mode
-        window->txtBankPass1->setText(Masked("888888"));
-        window->txtMoney1->setText("12.5");
+        Find<QLineEdit>(window, "txtMoneyPass1")->setText(Masked("999999"));  // ignored in this mode
+        Find<QLineEdit>(window, "txtBankPass1")->setText(Masked("888888"));
+        Find<QLineEdit>(window, "txtMoney1")->setText("12.5");
         user->answers = {IdYes};
-        window->btnOk1Click();
-        QCOMPARE(QString::fromStdString(window->vantrel()->CustMoneyPwd), QString("123456"));
-        QCOMPARE(QString::fromStdString(window->vantrel()->CustBankPass), QString("888888"));
+        Find<QPushButton>(window, "btnOk1")->click();
+        QCOMPARE(QString::fromStdString(window->requests()->transfer.CustMoneyPwd), QString("123456"));
+        QCOMPARE(QString::fromStdString(window->requests()->transfer.CustBankPass), QString("888888"));
         QCOMPARE(market("8001235"), before + 1250);
 
         // A wrong bank password is the middleware's to refuse.
-        window->txtBankPass1->setText(Masked("111111"));
-        window->txtMoney1->setText("1");
+        Find<QLineEdit>(window, "txtBankPass1")->setText(Masked("111111"));
+        Find<QLineEdit>(window, "txtMoney1")->setText("1");
         user->messages.clear();
         user->answers = {IdYes};
-        window->btnOk1Click();
+        Find<QPushButton>(window, "btnOk1")->click();
         QCOMPARE(market("8001235"), before + 1250);
         QVERIFY(asked().join("|").contains("银行密码错误"));
-        QVERIFY(window->txtBankPass1->text().isEmpty());  // cleared all the same
+        QVERIFY(Find<QLineEdit>(window, "txtBankPass1")->text().isEmpty());  // cleared all the same
     }
 
     void commissionAddsASixthLineOrStopsTheRun() {
@@ -278,23 +279,23 @@ private slots:
         QVERIFY(window->offer().Commission);
         fillDeposit(*window, "1000");
         user->answers = {IdNo};
-        window->btnOk1Click();
+        Find<QPushButton>(window, "btnOk1")->click();
         const QString last = asked().last();
         QStringList lines = last.split(kSummaryEnd);
         QCOMPARE(lines.size(), 6);
         // 0.15% of 1 000.00 is 150 cents.
         QCOMPARE(lines.last(), QString("手续费查询 : 1.50"));
-        QCOMPARE(QString::fromStdString(window->queryIOCommValue()->Memo), QString("100000"));
+        QCOMPARE(QString::fromStdString(window->requests()->commission.Memo), QString("100000"));
 
         // A refused commission query is told twice and keeps the page.
         user->messages.clear();
-        window->txtMoneyPass1->setText(Masked("000000"));
-        window->btnOk1Click();
+        Find<QLineEdit>(window, "txtMoneyPass1")->setText(Masked("000000"));
+        Find<QPushButton>(window, "btnOk1")->click();
         const QStringList texts = asked();
         QCOMPARE(texts.size(), 2);
         QVERIFY(texts[0].contains("资金密码错误"));
-        QCOMPARE(texts[1], QString::fromStdString(window->queryIOCommValue()->LastMessage));
-        QCOMPARE(window->txtMoney1->text(), QString("1000"));
+        QCOMPARE(texts[1], QString::fromStdString(window->requests()->commission.LastMessage));
+        QCOMPARE(Find<QLineEdit>(window, "txtMoney1")->text(), QString("1000"));
     }
 
     void lostTransferAnswerOffersTheDetails() {
@@ -305,8 +306,8 @@ private slots:
         QVERIFY(window);
         fillDeposit(*window, "10");
         user->answers = {IdYes, IdOk, IdYes};  // confirm, the failure notice, the offer
-        window->btnOk1Click();
-        QVERIFY(window->vantrel()->AnswerLost);
+        Find<QPushButton>(window, "btnOk1")->click();
+        QVERIFY(window->requests()->transfer.AnswerLost);
         const QStringList texts = asked();
         QVERIFY2(texts.join("|").contains("秒内没有应答"), qPrintable(texts.join("|")));
         // Confirmation, failure notice, offer, then the details' own notice.
@@ -314,22 +315,22 @@ private slots:
         QVERIFY(texts[2].contains("是否现在查询明细"));
         QCOMPARE(user->messages[2].buttons, int(MbYesNo));
         // The offer accepted: the details are shown on their page.
-        QCOMPARE(window->PageControl->currentIndex(), int(PageDetails));
-        QCOMPARE(window->DBMoreGrid->table(), &window->queryTransferMore()->ResultSource());
+        QCOMPARE(Find<QTabWidget>(window, "PageControl")->currentIndex(), int(PageDetails));
+        QCOMPARE(Find<DBGrid>(window, "DBMoreGrid")->table(), &window->requests()->transferDetails.ResultSource());
         // This simulator drops the deposit unanswered and undone: the details say so.
-        QVERIFY(window->DBMoreGrid->table()->fieldCount() > 0);
-        QCOMPARE(window->DBMoreGrid->table()->recordCount(), int(transfers("8001235")));
-        QVERIFY(window->txtMoney1->text().isEmpty());
+        QVERIFY(Find<DBGrid>(window, "DBMoreGrid")->table()->fieldCount() > 0);
+        QCOMPARE(Find<DBGrid>(window, "DBMoreGrid")->table()->recordCount(), int(transfers("8001235")));
+        QVERIFY(Find<QLineEdit>(window, "txtMoney1")->text().isEmpty());
 
         // An answered failure is not a lost answer: no offer.
         user->messages.clear();
-        window->PageControl->setCurrentIndex(PageTransfer);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageTransfer);
         fillDeposit(*window, "10");
-        window->txtMoneyPass1->setText(Masked("000000"));
+        Find<QLineEdit>(window, "txtMoneyPass1")->setText(Masked("000000"));
         user->answers = {IdYes};
-        window->txtIO1->setCurrentIndex(0);  // withdrawal: answered by the simulator
-        window->btnOk1Click();
-        QVERIFY(!window->vantrel()->AnswerLost);
+        Find<QComboBox>(window, "txtIO1")->setCurrentIndex(0);  // withdrawal: answered by the simulator
+        Find<QPushButton>(window, "btnOk1")->click();
+        QVERIFY(!window->requests()->transfer.AnswerLost);
         QVERIFY(!asked().join("|").contains("是否现在查询明细"));
     }
 
@@ -340,54 +341,54 @@ private slots:
         QVERIFY(window);
 
         // Page 1: the strip's filter waits for the next click.
-        window->PageControl->setCurrentIndex(PageDetails);
-        window->RTBIOKind->setTabIndex(2);  // withdrawals
-        window->txtMemo2->setPlainText("x");
-        window->btnOk2->click();
-        MemoryTable* details = &window->queryTransferMore()->ResultSource();
-        QCOMPARE(window->DBMoreGrid->table(), details);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageDetails);
+        Find<TRedTabSet>(window, "RTBIOKind")->setTabIndex(2);  // withdrawals
+        Find<QPlainTextEdit>(window, "txtMemo2")->setPlainText("x");
+        Find<QPushButton>(window, "btnOk2")->click();
+        MemoryTable* details = &window->requests()->transferDetails.ResultSource();
+        QCOMPARE(Find<DBGrid>(window, "DBMoreGrid")->table(), details);
         QVERIFY(details->recordCount() > 0);
         QVERIFY(!details->filtered());
-        QVERIFY(window->txtMemo2->toPlainText().isEmpty());
+        QVERIFY(Find<QPlainTextEdit>(window, "txtMemo2")->toPlainText().isEmpty());
         QCOMPARE(details->recordCount(), int(transfers("8001235")));
-        window->RTBIOKindClick();
+        emit Find<TRedTabSet>(window, "RTBIOKind")->clicked();
         QVERIFY(details->filtered());
         QCOMPARE(details->recordCount(),
                  int(ledgerNumber("SELECT COUNT(*) FROM transfer WHERE trade_id='8001235' AND trade_type=0")));
 
         // Page 3: no bank password panel, no password needed at all.
-        window->PageControl->setCurrentIndex(PageSupervise);
-        window->txtDate->setDate(QDate(2026, 12, 1));
-        window->btnOk3->click();
-        QCOMPARE(QString::fromStdString(window->queryBankMoney()->QueryDate), QString("20261201"));
-        QCOMPARE(window->DBMoneyGrid->table(), &window->queryBankMoney()->ResultSource());
-        QVERIFY(window->DBMoneyGrid->table()->recordCount() > 0);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageSupervise);
+        Find<QDateEdit>(window, "txtDate")->setDate(QDate(2026, 12, 1));
+        Find<QPushButton>(window, "btnOk3")->click();
+        QCOMPARE(QString::fromStdString(window->requests()->supervisedBalance.QueryDate), QString("20261201"));
+        QCOMPARE(Find<DBGrid>(window, "DBMoneyGrid")->table(), &window->requests()->supervisedBalance.ResultSource());
+        QVERIFY(Find<DBGrid>(window, "DBMoneyGrid")->table()->recordCount() > 0);
 
         // Page 4: the fund password is required and cleared after success.
-        window->PageControl->setCurrentIndex(PageCard);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageCard);
         user->messages.clear();
-        window->btnOK5->click();
+        Find<QPushButton>(window, "btnOK5")->click();
         QCOMPARE(asked(), QStringList{"请输入正确的客户资金密码!"});
-        window->txtMoneyPass5->setText(Masked("123456"));
-        window->btnOK5->click();
-        QCOMPARE(window->DBCardMoneyGrid->table(), &window->queryCardMoeny()->ResultSource());
-        QVERIFY(window->DBCardMoneyGrid->table()->recordCount() > 0);
-        QVERIFY(window->txtMoneyPass5->text().isEmpty());
+        Find<QLineEdit>(window, "txtMoneyPass5")->setText(Masked("123456"));
+        Find<QPushButton>(window, "btnOK5")->click();
+        QCOMPARE(Find<DBGrid>(window, "DBCardMoneyGrid")->table(), &window->requests()->cardBalance.ResultSource());
+        QVERIFY(Find<DBGrid>(window, "DBCardMoneyGrid")->table()->recordCount() > 0);
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass5")->text().isEmpty());
 
         // Page 6: a refused query keeps the grid but empties the password.
-        window->PageControl->setCurrentIndex(PageMarket);
-        window->txtMoneyPass7->setText(Masked("123456"));
-        window->BitBtn1->click();
-        MemoryTable* funds = &window->queryMarketMoney()->ResultSource();
-        QCOMPARE(window->DBMarketGrid->table(), funds);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageMarket);
+        Find<QLineEdit>(window, "txtMoneyPass7")->setText(Masked("123456"));
+        Find<QPushButton>(window, "BitBtn1")->click();
+        MemoryTable* funds = &window->requests()->marketFunds.ResultSource();
+        QCOMPARE(Find<DBGrid>(window, "DBMarketGrid")->table(), funds);
         QCOMPARE(QString::fromStdString(funds->text(0, "MarketMoney")).toDouble(),
                  market("8001235") / 100.0);
-        window->txtMoneyPass7->setText(Masked("000000"));
-        window->txtMemo7->setPlainText("kept");
-        window->BitBtn1->click();
-        QVERIFY(window->txtMoneyPass7->text().isEmpty());
-        QCOMPARE(window->txtMemo7->toPlainText(), QString("kept"));
-        QCOMPARE(window->DBMarketGrid->table(), funds);
+        Find<QLineEdit>(window, "txtMoneyPass7")->setText(Masked("000000"));
+        Find<QPlainTextEdit>(window, "txtMemo7")->setPlainText("kept");
+        Find<QPushButton>(window, "BitBtn1")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass7")->text().isEmpty());
+        QCOMPARE(Find<QPlainTextEdit>(window, "txtMemo7")->toPlainText(), QString("kept"));
+        QCOMPARE(Find<DBGrid>(window, "DBMarketGrid")->table(), funds);
         QCOMPARE(funds->recordCount(), 1);
     }
 
@@ -396,26 +397,26 @@ private slots:
         auto window = openWindow("8001234");  // several accounts: none chosen
         QVERIFY(window);
         for (int page : {int(PageSupervise), int(PageCard)}) {
-            window->PageControl->setCurrentIndex(page);
+            Find<QTabWidget>(window, "PageControl")->setCurrentIndex(page);
             user->messages.clear();
             if (page == PageSupervise)
-                window->btnOk3Click();
+                Find<QPushButton>(window, "btnOk3")->click();
             else
-                window->btnOK5Click();
+                Find<QPushButton>(window, "btnOK5")->click();
             QCOMPARE(asked(), QStringList{"请选择正确的银行账号!"});
         }
         // Page 1 runs with an empty account: every account's transfers.
-        window->PageControl->setCurrentIndex(PageDetails);
-        window->btnOk2Click();
-        QVERIFY(window->queryTransferMore()->CustBankAcctNo.empty());
-        QCOMPARE(window->DBMoreGrid->table()->recordCount(), int(transfers("8001234")));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageDetails);
+        Find<QPushButton>(window, "btnOk2")->click();
+        QVERIFY(window->requests()->transferDetails.CustBankAcctNo.empty());
+        QCOMPARE(Find<DBGrid>(window, "DBMoreGrid")->table()->recordCount(), int(transfers("8001234")));
     }
 
     void passwordChangeUpdatesTheSessionOnlyOnSuccess() {
         setParam("003", "PASSWORD", "50005");
         auto window = openWindow("8001235");
         QVERIFY(window);
-        window->PageControl->setCurrentIndex(PagePassword);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PagePassword);
         struct Case {
             QString old, first, second, message;
         };
@@ -428,82 +429,82 @@ private slots:
         };
         for (const auto& c : refused) {
             user->messages.clear();
-            window->txtOldPass->setText(c.old);
-            window->txtNewPass1->setText(c.first);
-            window->txtNewPass2->setText(c.second);
-            window->btnOk4Click();
+            Find<QLineEdit>(window, "txtOldPass")->setText(c.old);
+            Find<QLineEdit>(window, "txtNewPass1")->setText(c.first);
+            Find<QLineEdit>(window, "txtNewPass2")->setText(c.second);
+            Find<QPushButton>(window, "btnOk4")->click();
             QCOMPARE(asked(), QStringList{c.message});
         }
-        QCOMPARE(window->txtNewPass1->maxLength(), 8);
+        QCOMPARE(Find<QLineEdit>(window, "txtNewPass1")->maxLength(), 8);
 
         // A wrong old password is the middleware's to refuse.
         user->messages.clear();
-        window->txtOldPass->setText(Masked("000000"));
-        window->txtNewPass1->setText(Masked("654321"));
-        window->txtNewPass2->setText(Masked("654321"));
-        window->btnOk4Click();
+        Find<QLineEdit>(window, "txtOldPass")->setText(Masked("000000"));
+        Find<QLineEdit>(window, "txtNewPass1")->setText(Masked("654321"));
+        Find<QLineEdit>(window, "txtNewPass2")->setText(Masked("654321"));
+        Find<QPushButton>(window, "btnOk4")->click();
         QVERIFY(asked().join("|").contains("资金密码错误"));
         QCOMPARE(QString::fromStdString(CustomerSession().MoneyPwd), QString("123456"));
-        QCOMPARE(window->txtNewPass2->text(), Masked("654321"));
+        QCOMPARE(Find<QLineEdit>(window, "txtNewPass2")->text(), Masked("654321"));
 
-        window->txtOldPass->setText(Masked("123456"));
-        window->btnOk4Click();
+        Find<QLineEdit>(window, "txtOldPass")->setText(Masked("123456"));
+        Find<QPushButton>(window, "btnOk4")->click();
         QCOMPARE(QString::fromStdString(CustomerSession().MoneyPwd), QString("654321"));
-        QVERIFY(window->txtOldPass->text().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtOldPass")->text().isEmpty());
         QCOMPARE(QString::fromStdString(ledgerText("SELECT fund_password FROM customer WHERE trade_id='8001235'")),
                  QString("654321"));
 
         // The next transfer in bank-password mode sends the new fund password.
         const long long before = market("8001235");
-        window->PageControl->setCurrentIndex(PageTransfer);
-        window->txtBankPass1->setText(Masked("888888"));
-        window->txtMoney1->setText("1");
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageTransfer);
+        Find<QLineEdit>(window, "txtBankPass1")->setText(Masked("888888"));
+        Find<QLineEdit>(window, "txtMoney1")->setText("1");
         user->answers = {IdYes};
-        window->btnOk1Click();
+        Find<QPushButton>(window, "btnOk1")->click();
         QCOMPARE(market("8001235"), before + 100);
 
         // Back to the seeded password for the other cases.
-        window->PageControl->setCurrentIndex(PagePassword);
-        window->txtOldPass->setText(Masked("654321"));
-        window->txtNewPass1->setText(Masked("123456"));
-        window->txtNewPass2->setText(Masked("123456"));
-        window->btnOk4Click();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PagePassword);
+        Find<QLineEdit>(window, "txtOldPass")->setText(Masked("654321"));
+        Find<QLineEdit>(window, "txtNewPass1")->setText(Masked("123456"));
+        Find<QLineEdit>(window, "txtNewPass2")->setText(Masked("123456"));
+        Find<QPushButton>(window, "btnOk4")->click();
         QCOMPARE(QString::fromStdString(CustomerSession().MoneyPwd), QString("123456"));
     }
 
     void exchangeBuysSettlesAndListsTheRecords() {
         auto window = openWindow("8001234");
         QVERIFY(window);
-        window->PageControl->setCurrentIndex(PageForex);
-        QCOMPARE(window->btnOk6->text(), QString("0.购汇"));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageForex);
+        QCOMPARE(Find<QPushButton>(window, "btnOk6")->text(), QString("0.购汇"));
         // Before the account is chosen the exchange stops, the list runs.
         user->messages.clear();
-        window->btnOk6Click();
+        Find<QPushButton>(window, "btnOk6")->click();
         QCOMPARE(asked(), QStringList{"请选择正确的银行账号!"});
-        window->btnFind6Click();
-        QVERIFY(window->queryRateMore()->CustBankAcctNo.empty());
-        QCOMPARE(window->DBRateMoreGrid->table(), &window->queryRateMore()->ResultSource());
+        Find<QPushButton>(window, "btnFind6")->click();
+        QVERIFY(window->requests()->exchangeRecords.CustBankAcctNo.empty());
+        QCOMPARE(Find<DBGrid>(window, "DBRateMoreGrid")->table(), &window->requests()->exchangeRecords.ResultSource());
 
         chooseExchangeAccount(*window);
-        QCOMPARE(window->txtBankID6->text(), QString("999"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankID6")->text(), QString("999"));
         const long long before = exchanges("8001234");
         const long long marketBefore = market("8001234");
-        window->txtMoneyPass6->setText(Masked("123456"));
-        window->txtMoney6->setText("1000");
-        window->btnOk6->click();
-        QCOMPARE(QString::fromStdString(window->buyBalanceRate()->ChangeMoney), QString("100000"));
+        Find<QLineEdit>(window, "txtMoneyPass6")->setText(Masked("123456"));
+        Find<QLineEdit>(window, "txtMoney6")->setText("1000");
+        Find<QPushButton>(window, "btnOk6")->click();
+        QCOMPARE(QString::fromStdString(window->requests()->exchange.ChangeMoney), QString("100000"));
         QCOMPARE(exchanges("8001234"), before + 1);
         QCOMPARE(market("8001234"), marketBefore - 100000);
-        QCOMPARE(window->DBRateMoreGrid->table()->recordCount(), int(before + 1));
-        QVERIFY(window->txtMoney6->text().isEmpty());
+        QCOMPARE(Find<DBGrid>(window, "DBRateMoreGrid")->table()->recordCount(), int(before + 1));
+        QVERIFY(Find<QLineEdit>(window, "txtMoney6")->text().isEmpty());
 
-        window->txtRate6->setCurrentIndex(1);
-        window->txtRate6Change();
-        QCOMPARE(window->btnOk6->text(), QString("1.结汇"));
-        window->txtMoneyPass6->setText(Masked("123456"));
-        window->txtMoney6->setText("10");
-        window->btnOk6Click();
-        QCOMPARE(window->buyBalanceRate()->Direction, uint8_t(1));
+        Find<QComboBox>(window, "txtRate6")->setCurrentIndex(1);
+        Chosen(Find<QComboBox>(window, "txtRate6"));
+        QCOMPARE(Find<QPushButton>(window, "btnOk6")->text(), QString("1.结汇"));
+        Find<QLineEdit>(window, "txtMoneyPass6")->setText(Masked("123456"));
+        Find<QLineEdit>(window, "txtMoney6")->setText("10");
+        Find<QPushButton>(window, "btnOk6")->click();
+        QCOMPARE(window->requests()->exchange.Direction, uint8_t(1));
         QCOMPARE(exchanges("8001234"), before + 2);
         QCOMPARE(market("8001234"), marketBefore - 100000 + 7100);
 
@@ -512,31 +513,31 @@ private slots:
         window = openWindow("8001234");
         QVERIFY(window);
         chooseExchangeAccount(*window);
-        QVERIFY(!window->PanBankPwdMask6->isHidden());
+        QVERIFY(!Find<QFrame>(window, "PanBankPwdMask6")->isHidden());
         user->messages.clear();
-        window->txtMoney6->setText("0");
-        window->btnOk6Click();
+        Find<QLineEdit>(window, "txtMoney6")->setText("0");
+        Find<QPushButton>(window, "btnOk6")->click();
         QCOMPARE(asked(), QStringList{"划转金额不能小于或等于零!"});
         // With the panel shown the exchange sends the login password, the
         // record list the typed field.
-        window->txtBankPass6->setText(Masked("888888"));
-        window->txtMoney6->setText("100");
-        window->btnOk6Click();
-        QCOMPARE(QString::fromStdString(window->buyBalanceRate()->CustMoneyPwd), QString("123456"));
+        Find<QLineEdit>(window, "txtBankPass6")->setText(Masked("888888"));
+        Find<QLineEdit>(window, "txtMoney6")->setText("100");
+        Find<QPushButton>(window, "btnOk6")->click();
+        QCOMPARE(QString::fromStdString(window->requests()->exchange.CustMoneyPwd), QString("123456"));
         QCOMPARE(exchanges("8001234"), before + 3);
-        window->btnFind6Click();
-        QVERIFY(window->queryRateMore()->CustMoneyPwd.empty());
+        Find<QPushButton>(window, "btnFind6")->click();
+        QVERIFY(window->requests()->exchangeRecords.CustMoneyPwd.empty());
     }
 
     void logToolbarFormatsSavesAndClears() {
         auto window = openWindow("8001235");
         QVERIFY(window);
-        window->PageControl->setCurrentIndex(PageLog);
-        window->RichLogs->clear();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageLog);
+        Find<QTextEdit>(window, "RichLogs")->clear();
         window->LogBlockMessage("入金成功", 0);
         window->LogBlockMessage("资金密码错误", 1);
-        auto tool = [&](const char* name) { return window->ToolbarLogs->findChild<QToolButton*>(name); };
-        QTextDocument* document = window->RichLogs->document();
+        auto tool = [&](const char* name) { return Find<QToolBar>(window, "ToolbarLogs")->findChild<QToolButton*>(name); };
+        QTextDocument* document = Find<QTextEdit>(window, "RichLogs")->document();
 
         // No selection: the defaults change, so every line turns bold.
         tool("btnLogB")->click();
@@ -549,7 +550,7 @@ private slots:
         // A selection: only the selection.
         QTextCursor cursor(document);
         cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
-        window->RichLogs->setTextCursor(cursor);
+        Find<QTextEdit>(window, "RichLogs")->setTextCursor(cursor);
         tool("btnLogI")->click();
         QVERIFY(document->firstBlock().begin().fragment().charFormat().fontItalic());
         QVERIFY(!document->lastBlock().begin().fragment().charFormat().fontItalic());
@@ -591,7 +592,7 @@ private slots:
         QCOMPARE(document->toPlainText(), QString("入金成功\n资金密码错误"));
 
         cursor.select(QTextCursor::Document);
-        window->RichLogs->setTextCursor(cursor);
+        Find<QTextEdit>(window, "RichLogs")->setTextCursor(cursor);
         tool("btnLogCopy")->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("入金成功\n资金密码错误"));
         tool("btnLogClear")->click();
@@ -603,7 +604,7 @@ private slots:
         QVERIFY(window);
         auto& session = CustomerSession();
         QCOMPARE(session.BankID, std::string("005"));
-        QVERIFY(!window->btnHttp->isHidden());
+        QVERIFY(!Find<QPushButton>(window, "btnHttp")->isHidden());
 
         struct Case {
             const char* pattern;
@@ -623,14 +624,14 @@ private slots:
             session.Url = c.pattern;
             user->messages.clear();
             user->openedUrls.clear();
-            window->PanTips->setText("tip");
-            window->btnHttpClick();
-            const QString orderId = QString::fromStdString(window->queryOrderID()->ResultTable.fieldText(0)).trimmed();
+            Find<QLabel>(window, "PanTips")->setText("tip");
+            Find<QPushButton>(window, "btnHttp")->click();
+            const QString orderId = QString::fromStdString(window->requests()->orderId.ResultTable.fieldText(0)).trimmed();
             QVERIFY(!orderId.isEmpty());
             if (!c.opens) {
                 QVERIFY2(user->openedUrls.isEmpty(), c.pattern);
                 QVERIFY2(asked().contains("网银地址配置错误!"), c.pattern);
-                QVERIFY(window->PanTips->text().isEmpty());
+                QVERIFY(Find<QLabel>(window, "PanTips")->text().isEmpty());
                 continue;
             }
             QCOMPARE(user->openedUrls.size(), 1);
@@ -662,7 +663,7 @@ private slots:
         };
         fillDeposit(*window, "200");
         user->answers = {IdYes};
-        window->btnOk1Click();
+        Find<QPushButton>(window, "btnOk1")->click();
         shoot("op-transfer.png");
         // The confirmation as the customer saw it, with Qt's texts as the
         // library's start-up leaves them.
@@ -673,32 +674,32 @@ private slots:
         QTest::qWait(50);
         QVERIFY(box.grab().save(dir + "/confirm-transfer.png"));
         box.close();
-        window->PageControl->setCurrentIndex(PageDetails);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageDetails);
         shoot("op-details.png");
-        window->PageControl->setCurrentIndex(PageSupervise);
-        window->btnOk3Click();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageSupervise);
+        Find<QPushButton>(window, "btnOk3")->click();
         shoot("op-supervise.png");
-        window->PageControl->setCurrentIndex(PageCard);
-        window->txtMoneyPass5->setText(Masked("123456"));
-        window->btnOK5Click();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageCard);
+        Find<QLineEdit>(window, "txtMoneyPass5")->setText(Masked("123456"));
+        Find<QPushButton>(window, "btnOK5")->click();
         shoot("op-card.png");
-        window->PageControl->setCurrentIndex(PageMarket);
-        window->txtMoneyPass7->setText(Masked("123456"));
-        window->BitBtn1Click();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageMarket);
+        Find<QLineEdit>(window, "txtMoneyPass7")->setText(Masked("123456"));
+        Find<QPushButton>(window, "BitBtn1")->click();
         shoot("op-market.png");
-        window->PageControl->setCurrentIndex(PagePassword);
-        window->txtOldPass->setText(Masked("123456"));
-        window->txtNewPass1->setText(Masked("12345"));
-        window->txtNewPass2->setText(Masked("12345"));
-        window->btnOk4Click();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PagePassword);
+        Find<QLineEdit>(window, "txtOldPass")->setText(Masked("123456"));
+        Find<QLineEdit>(window, "txtNewPass1")->setText(Masked("12345"));
+        Find<QLineEdit>(window, "txtNewPass2")->setText(Masked("12345"));
+        Find<QPushButton>(window, "btnOk4")->click();
         shoot("op-password.png");
 
         window = openWindow("8001234");
         QVERIFY(window);
         chooseExchangeAccount(*window);
-        window->txtMoneyPass6->setText(Masked("123456"));
-        window->txtMoney6->setText("100");
-        window->btnOk6Click();
+        Find<QLineEdit>(window, "txtMoneyPass6")->setText(Masked("123456"));
+        Find<QLineEdit>(window, "txtMoney6")->setText("100");
+        Find<QPushButton>(window, "btnOk6")->click();
         shoot("op-forex.png");
 
         // A kept connection that the server drops while answering: the
@@ -708,16 +709,16 @@ private slots:
         writeBankIni(Replaced(ExampleBankIni(), "ConnectStyle=0", "ConnectStyle=1"));
         window = openWindow("8001235");
         QVERIFY(window);
-        window->PageControl->setCurrentIndex(PageMarket);
-        window->txtMoneyPass7->setText(Masked("123456"));
-        window->BitBtn1Click();
-        window->txtMoneyPass7->setText(Masked("123456"));
-        window->BitBtn1Click();
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageMarket);
+        Find<QLineEdit>(window, "txtMoneyPass7")->setText(Masked("123456"));
+        Find<QPushButton>(window, "BitBtn1")->click();
+        Find<QLineEdit>(window, "txtMoneyPass7")->setText(Masked("123456"));
+        Find<QPushButton>(window, "BitBtn1")->click();
         // The connection notices go to the last request created (the
         // parameter fetch, which logs nothing), so the level-1 notice of the
         // dropped connection is given here as the engine gives it.
         window->logSink()->LogBlock("============【连接中断】============\r\n信息：与资金中间服务器的连接已断开", 1);
-        window->PageControl->setCurrentIndex(PageLog);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageLog);
         shoot("op-log.png");
     }
 };

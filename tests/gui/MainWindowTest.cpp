@@ -30,6 +30,7 @@
 #include "entry/MainWindowLauncher.h"
 #include "grid/DBGrid.h"
 #include "mainwindow/InputRules.h"
+#include "mainwindow/PageRequests.h"
 #include "mainwindow/TfrmBankList.h"
 #include "mainwindow/TfrmVantrel.h"
 #include "ProcessSession.h"
@@ -89,27 +90,27 @@ private slots:
             auto window = openWindow("8001235");
             QVERIFY(window);
             const QString which = QString("50005=%1 50006=%2").arg(c.deposit, c.withdraw);
-            QVERIFY2(window->txtIO1->isEnabled() == c.ioEnabled, qPrintable(which));
-            QVERIFY2(window->txtIO1->currentIndex() == c.selected, qPrintable(which));
-            QVERIFY2(window->btnOk1->isEnabled() == c.okEnabled, qPrintable(which));
+            QVERIFY2(Find<QComboBox>(window, "txtIO1")->isEnabled() == c.ioEnabled, qPrintable(which));
+            QVERIFY2(Find<QComboBox>(window, "txtIO1")->currentIndex() == c.selected, qPrintable(which));
+            QVERIFY2(Find<QPushButton>(window, "btnOk1")->isEnabled() == c.okEnabled, qPrintable(which));
             QCOMPARE(window->offer().Deposit, *c.deposit == '0');
             QCOMPARE(window->offer().Withdraw, *c.withdraw == '0');
         }
         auto window = openWindow("8001235");
         QVERIFY(window);
         // The one account fills pages 0, 1, 3 and 4; the exchange page never.
-        for (auto* edit : {window->txtBankNo1, window->txtBankNo2, window->txtBankNo3, window->txtBankNo5})
+        for (auto* edit : {Find<QLineEdit>(window, "txtBankNo1"), Find<QLineEdit>(window, "txtBankNo2"), Find<QLineEdit>(window, "txtBankNo3"), Find<QLineEdit>(window, "txtBankNo5")})
             QCOMPARE(edit->text(), QString("6228480010012345678"));
-        QCOMPARE(window->txtBankName1->text(), QString("中国农业银行"));
-        QCOMPARE(window->txtBankID5->text(), QString("003"));
-        QVERIFY(window->txtBankNo6->text().isEmpty());
-        QCOMPARE(window->txtTradeNo4->text(), QString("8001235"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankName1")->text(), QString("中国农业银行"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankID5")->text(), QString("003"));
+        QVERIFY(Find<QLineEdit>(window, "txtBankNo6")->text().isEmpty());
+        QCOMPARE(Find<QLineEdit>(window, "txtTradeNo4")->text(), QString("8001235"));
         QCOMPARE(QString::fromStdString(CustomerSession().BankID), QString("003"));
         // 003: supervision and card balance off, market funds on, no exchange account.
-        QCOMPARE(VisiblePages(window->PageControl), QStringList({"0", "1", "2", "6", "7"}));
-        QCOMPARE(window->PageControl->currentIndex(), 0);
-        QVERIFY(window->btnHttp->isHidden());
-        QVERIFY(window->PanBankPwdMask1->isHidden());
+        QCOMPARE(VisiblePages(Find<QTabWidget>(window, "PageControl")), QStringList({"0", "1", "2", "6", "7"}));
+        QCOMPARE(Find<QTabWidget>(window, "PageControl")->currentIndex(), 0);
+        QVERIFY(Find<QPushButton>(window, "btnHttp")->isHidden());
+        QVERIFY(Find<QFrame>(window, "PanBankPwdMask1")->isHidden());
     }
 
     void parameterValuesAreTrimmedAndPasswordListsMatchSubstrings() {
@@ -118,24 +119,24 @@ private slots:
         setParam("003", "PASSWORD", "50005,50015");
         auto window = openWindow("8001235");
         QVERIFY(window);
-        QVERIFY(window->PageControl->isTabVisible(PageSupervise));
-        QVERIFY(!window->PageControl->isTabVisible(PageCard));
+        QVERIFY(Find<QTabWidget>(window, "PageControl")->isTabVisible(PageSupervise));
+        QVERIFY(!Find<QTabWidget>(window, "PageControl")->isTabVisible(PageCard));
         QVERIFY(window->BankPasswordRequired("50005", "003"));
         QVERIFY(window->BankPasswordRequired("5000", "003"));
         QVERIFY(!window->BankPasswordRequired("50006", "003"));
         QVERIFY(!window->BankPasswordRequired("50005", "005"));
         // Deposit is selected, and deposits need the bank password.
-        QVERIFY(window->PanBankPwdMask1->isVisibleTo(window.get()));
-        QVERIFY(!window->PanBankPwdMask4->isHidden());
-        QVERIFY(window->PanBankPwdMask5->isHidden());
-        window->txtIO1->setCurrentIndex(0);
+        QVERIFY(Find<QFrame>(window, "PanBankPwdMask1")->isVisibleTo(window.get()));
+        QVERIFY(!Find<QFrame>(window, "PanBankPwdMask4")->isHidden());
+        QVERIFY(Find<QFrame>(window, "PanBankPwdMask5")->isHidden());
+        Find<QComboBox>(window, "txtIO1")->setCurrentIndex(0);
     }
 
     void onlyAnExchangeAccountLeavesPasswordExchangeAndLog() {
         auto window = openWindow("8001236");
         QVERIFY(window);
-        QCOMPARE(VisiblePages(window->PageControl), QStringList({"2", "5", "7"}));
-        QCOMPARE(window->PageControl->currentIndex(), int(PagePassword));
+        QCOMPARE(VisiblePages(Find<QTabWidget>(window, "PageControl")), QStringList({"2", "5", "7"}));
+        QCOMPARE(Find<QTabWidget>(window, "PageControl")->currentIndex(), int(PagePassword));
     }
 
     void severalAccountsLeaveTheChoiceToThePicker() {
@@ -143,11 +144,11 @@ private slots:
         setParam("005", "50015", "1");
         auto window = openWindow("8001234");
         QVERIFY(window);
-        QCOMPARE(VisiblePages(window->PageControl), QStringList({"0", "1", "2", "3", "4", "5", "6", "7"}));
-        for (auto* edit : {window->txtBankNo1, window->txtBankNo2, window->txtBankNo3, window->txtBankNo5,
-                           window->txtBankName1, window->txtBankID1})
+        QCOMPARE(VisiblePages(Find<QTabWidget>(window, "PageControl")), QStringList({"0", "1", "2", "3", "4", "5", "6", "7"}));
+        for (auto* edit : {Find<QLineEdit>(window, "txtBankNo1"), Find<QLineEdit>(window, "txtBankNo2"), Find<QLineEdit>(window, "txtBankNo3"), Find<QLineEdit>(window, "txtBankNo5"),
+                           Find<QLineEdit>(window, "txtBankName1"), Find<QLineEdit>(window, "txtBankID1")})
             QVERIFY(edit->text().isEmpty());
-        QVERIFY(!window->btnHttp->isHidden());
+        QVERIFY(!Find<QPushButton>(window, "btnHttp")->isHidden());
 
         // Page 5 lists only the exchange account, page 0 all the others.
         QStringList listed;
@@ -157,16 +158,16 @@ private slots:
             for (int row = 0; row < table->recordCount(); ++row) listed << QString::fromStdString(table->text(row, "BankID"));
             QTest::mouseClick(picker->btnClose, Qt::LeftButton);
         };
-        window->PageControl->setCurrentIndex(PageForex);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageForex);
         whenPickerShown(listAndClose);
-        searchButton(window->txtBankNo6)->trigger();
+        searchButton(Find<QLineEdit>(window, "txtBankNo6"))->trigger();
         QCOMPARE(listed, QStringList({"999"}));
         QVERIFY(!TfrmBankList::Current());
-        QVERIFY(window->txtBankNo6->text().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtBankNo6")->text().isEmpty());
 
-        window->PageControl->setCurrentIndex(PageTransfer);
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageTransfer);
         whenPickerShown(listAndClose);
-        searchButton(window->txtBankNo1)->trigger();
+        searchButton(Find<QLineEdit>(window, "txtBankNo1"))->trigger();
         QCOMPARE(listed, QStringList({"005", "007"}));
 
         // A click outside closes the picker without a choice.
@@ -174,9 +175,9 @@ private slots:
             // The drop-down grabs the mouse: a click elsewhere reaches it outside its rectangle.
             QTest::mouseClick(picker, Qt::LeftButton, {}, QPoint(-40, 60));
         });
-        searchButton(window->txtBankNo1)->trigger();
+        searchButton(Find<QLineEdit>(window, "txtBankNo1"))->trigger();
         QVERIFY(!TfrmBankList::Current());
-        QVERIFY(window->txtBankNo1->text().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtBankNo1")->text().isEmpty());
 
         // 007 with deposits off: withdrawal forced, and 007 wants its password for withdrawals.
         setParam("007", "50005", "1");
@@ -186,19 +187,19 @@ private slots:
             // The view's double-click on the second row.
             emit grid->doubleClicked(grid->model()->index(1, 0));
         });
-        searchButton(window->txtBankNo1)->trigger();
+        searchButton(Find<QLineEdit>(window, "txtBankNo1"))->trigger();
         QVERIFY(!TfrmBankList::Current());
-        QCOMPARE(window->txtBankName1->text(), QString("中国建设银行(007)"));
-        QCOMPARE(window->txtBankID1->text(), QString("007"));
-        QCOMPARE(window->txtBankNo1->text(), QString("6217000010012345678"));
-        QCOMPARE(window->txtBankNo1->cursorPosition(), 0);  // the number shows from its start
-        QVERIFY(!window->txtIO1->isEnabled());
-        QCOMPARE(window->txtIO1->currentIndex(), 0);
-        QVERIFY(window->btnOk1->isEnabled());
-        QVERIFY(window->PanBankPwdMask1->isVisible());
+        QCOMPARE(Find<QLineEdit>(window, "txtBankName1")->text(), QString("中国建设银行(007)"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankID1")->text(), QString("007"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankNo1")->text(), QString("6217000010012345678"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankNo1")->cursorPosition(), 0);  // the number shows from its start
+        QVERIFY(!Find<QComboBox>(window, "txtIO1")->isEnabled());
+        QCOMPARE(Find<QComboBox>(window, "txtIO1")->currentIndex(), 0);
+        QVERIFY(Find<QPushButton>(window, "btnOk1")->isEnabled());
+        QVERIFY(Find<QFrame>(window, "PanBankPwdMask1")->isVisible());
         QCOMPARE(QString::fromStdString(CustomerSession().BankID), QString("007"));
         // The other pages keep their own fields.
-        QVERIFY(window->txtBankNo2->text().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtBankNo2")->text().isEmpty());
 
         const QByteArray shots = qgetenv("VANTREL_SCREENSHOTS");
         if (!shots.isEmpty()) {
@@ -207,7 +208,7 @@ private slots:
                 QVERIFY(TfrmBankList::Current()->grab().save(QString::fromUtf8(shots) + "/bank-picker.png"));
                 TfrmBankList::Current()->btnCloseClick();
             });
-            searchButton(window->txtBankNo1)->trigger();
+            searchButton(Find<QLineEdit>(window, "txtBankNo1"))->trigger();
         }
     }
 
@@ -217,23 +218,23 @@ private slots:
         setParam("005", "PASSWORD", "");
         QVERIFY(window);
         auto choose = [&](int page, QLineEdit* field, int row) {
-            window->PageControl->setCurrentIndex(page);
+            Find<QTabWidget>(window, "PageControl")->setCurrentIndex(page);
             whenPickerShown([row](TfrmBankList* picker) {
                 emit picker->Grid->doubleClicked(picker->Grid->model()->index(row, 0));
             });
             searchButton(field)->trigger();
         };
-        choose(PageDetails, window->txtBankNo2, 0);
-        QCOMPARE(window->txtBankName2->text(), QString("中国工商银行(005)"));
-        QCOMPARE(window->txtBankNo2->text(), QString("6222020200112345678"));
-        QVERIFY(window->txtBankNo1->text().isEmpty());
+        choose(PageDetails, Find<QLineEdit>(window, "txtBankNo2"), 0);
+        QCOMPARE(Find<QLineEdit>(window, "txtBankName2")->text(), QString("中国工商银行(005)"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankNo2")->text(), QString("6222020200112345678"));
+        QVERIFY(Find<QLineEdit>(window, "txtBankNo1")->text().isEmpty());
 
-        choose(PageSupervise, window->txtBankNo3, 0);
-        QCOMPARE(window->txtBankID3->text(), QString("005"));
-        QVERIFY(window->btnOk3->isEnabled());
-        QVERIFY(window->PanBankPwdMask4->isVisible());
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtBankPass3));
-        QCOMPARE(window->txtBankName2->text(), QString("中国工商银行(005)"));
+        choose(PageSupervise, Find<QLineEdit>(window, "txtBankNo3"), 0);
+        QCOMPARE(Find<QLineEdit>(window, "txtBankID3")->text(), QString("005"));
+        QVERIFY(Find<QPushButton>(window, "btnOk3")->isEnabled());
+        QVERIFY(Find<QFrame>(window, "PanBankPwdMask4")->isVisible());
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtBankPass3")));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankName2")->text(), QString("中国工商银行(005)"));
     }
 
     // A 19-digit account number at the windows' own fonts: each account field
@@ -242,8 +243,8 @@ private slots:
         const QString number = "6222021234567890123";
         auto window = openWindow("8001235");
         QVERIFY(window);
-        for (QLineEdit* field : {window->txtBankNo1, window->txtBankNo2, window->txtBankNo3, window->txtBankNo5,
-                                 window->txtBankNo6}) {
+        for (QLineEdit* field : {Find<QLineEdit>(window, "txtBankNo1"), Find<QLineEdit>(window, "txtBankNo2"), Find<QLineEdit>(window, "txtBankNo3"), Find<QLineEdit>(window, "txtBankNo5"),
+                                 Find<QLineEdit>(window, "txtBankNo6")}) {
             QStyleOptionFrame frame;
             frame.initFrom(field);
             frame.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, field);
@@ -266,7 +267,7 @@ private slots:
             room = right - grid->columnViewportPosition(account) - 4;
             picker->btnCloseClick();
         });
-        searchButton(window->txtBankNo1)->trigger();
+        searchButton(Find<QLineEdit>(window, "txtBankNo1"))->trigger();
         QVERIFY2(needed > 0 && needed <= room, qPrintable(QString("%1 > %2").arg(needed).arg(room)));
     }
 
@@ -288,14 +289,14 @@ private slots:
         // The window's picker uses the injected work area.
         auto window = openWindow("8001234");
         QVERIFY(window);
-        const QPoint field = window->txtBankNo1->mapToGlobal(QPoint(0, 0));
+        const QPoint field = Find<QLineEdit>(window, "txtBankNo1")->mapToGlobal(QPoint(0, 0));
         TfrmBankList::SetWorkAreaOverride(QRect(0, 0, field.x() + 200, field.y() + 60));
         QRect placed;
         whenPickerShown([&](TfrmBankList*) {
             placed = TfrmBankList::Current()->geometry();
             TfrmBankList::Current()->btnCloseClick();
         });
-        searchButton(window->txtBankNo1)->trigger();
+        searchButton(Find<QLineEdit>(window, "txtBankNo1"))->trigger();
         QCOMPARE(placed.topLeft(), QPoint(field.x() + 200 - 385, field.y() - 131));
     }
 
@@ -306,8 +307,8 @@ private slots:
             writeBankIni(ini);
             auto window = openWindow("8001235");
             QVERIFY(window);
-            QCOMPARE(window->PageControl->tabText(7), count == 8 ? QString("P7") : QString("日志"));
-            QCOMPARE(window->PageControl->tabText(0), count == 8 ? QString("P0") : QString("出入金"));
+            QCOMPARE(Find<QTabWidget>(window, "PageControl")->tabText(7), count == 8 ? QString("P7") : QString("日志"));
+            QCOMPARE(Find<QTabWidget>(window, "PageControl")->tabText(0), count == 8 ? QString("P0") : QString("出入金"));
         }
     }
 
@@ -319,7 +320,7 @@ private slots:
         sink->LogBlock("second", 1);
         sink->LogBlock("third", 2);
         sink->LogBlock("fourth", 0);
-        QTextDocument* document = window->RichLogs->document();
+        QTextDocument* document = Find<QTextEdit>(window, "RichLogs")->document();
         QCOMPARE(document->toPlainText(), QString("first\nsecond\nthird\nfourth"));
         const QColor expected[] = {Qt::black, QColor(255, 0, 0), QColor(255, 0, 0), Qt::black};
         int line = 0;
@@ -336,21 +337,21 @@ private slots:
     void passwordFieldsStoreTheTypedCharactersMasked() {
         auto window = openWindow("8001235");
         QVERIFY(window);
-        window->txtMoneyPass1->setFocus();
-        QTest::keyClicks(window->txtMoneyPass1, "Ab1 -.");
-        QCOMPARE(window->txtMoneyPass1->text(), QString("Ij9"));
-        QCOMPARE(UnmaskPassword(window->txtMoneyPass1->text()), QString("Ab1"));
-        QTest::keyClick(window->txtMoneyPass1, Qt::Key_Backspace);
-        QCOMPARE(window->txtMoneyPass1->text(), QString("Ij"));
+        Find<QLineEdit>(window, "txtMoneyPass1")->setFocus();
+        QTest::keyClicks(Find<QLineEdit>(window, "txtMoneyPass1"), "Ab1 -.");
+        QCOMPARE(Find<QLineEdit>(window, "txtMoneyPass1")->text(), QString("Ij9"));
+        QCOMPARE(UnmaskPassword(Find<QLineEdit>(window, "txtMoneyPass1")->text()), QString("Ab1"));
+        QTest::keyClick(Find<QLineEdit>(window, "txtMoneyPass1"), Qt::Key_Backspace);
+        QCOMPARE(Find<QLineEdit>(window, "txtMoneyPass1")->text(), QString("Ij"));
         // Enter moves on before any character rule sees it.
-        QTest::keyClick(window->txtMoneyPass1, Qt::Key_Return);
-        QCOMPARE(window->txtMoneyPass1->text(), QString("Ij"));
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtMoney1));
+        QTest::keyClick(Find<QLineEdit>(window, "txtMoneyPass1"), Qt::Key_Return);
+        QCOMPARE(Find<QLineEdit>(window, "txtMoneyPass1")->text(), QString("Ij"));
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtMoney1")));
         // The old-password field keeps its 8 characters.
-        window->PageControl->setCurrentIndex(PagePassword);
-        window->txtOldPass->setFocus();
-        QTest::keyClicks(window->txtOldPass, "1234567890");
-        QCOMPARE(UnmaskPassword(window->txtOldPass->text()), QString("12345678"));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PagePassword);
+        Find<QLineEdit>(window, "txtOldPass")->setFocus();
+        QTest::keyClicks(Find<QLineEdit>(window, "txtOldPass"), "1234567890");
+        QCOMPARE(UnmaskPassword(Find<QLineEdit>(window, "txtOldPass")->text()), QString("12345678"));
     }
 
     void amountsKeepTwoDecimals() {
@@ -368,153 +369,156 @@ private slots:
 
         auto window = openWindow("8001235");
         QVERIFY(window);
-        window->txtMoney1->setFocus();
-        QCOMPARE(window->txtMoney1->text(), QString());  // 0.00 is emptied on entry
-        QTest::keyClicks(window->txtMoney1, "12.345");
-        QCOMPARE(window->txtMoney1->text(), QString("12.34"));
-        window->txtMoney1->setCursorPosition(0);
-        QTest::keyClick(window->txtMoney1, Qt::Key_9);
-        QCOMPARE(window->txtMoney1->text(), QString("912.34"));
+        Find<QLineEdit>(window, "txtMoney1")->setFocus();
+        QCOMPARE(Find<QLineEdit>(window, "txtMoney1")->text(), QString());  // 0.00 is emptied on entry
+        QTest::keyClicks(Find<QLineEdit>(window, "txtMoney1"), "12.345");
+        QCOMPARE(Find<QLineEdit>(window, "txtMoney1")->text(), QString("12.34"));
+        Find<QLineEdit>(window, "txtMoney1")->setCursorPosition(0);
+        QTest::keyClick(Find<QLineEdit>(window, "txtMoney1"), Qt::Key_9);
+        QCOMPARE(Find<QLineEdit>(window, "txtMoney1")->text(), QString("912.34"));
         // Entering txtMoney6 empties only txtMoney6.
-        window->PageControl->setCurrentIndex(PageForex);
-        window->PageControl->setTabVisible(PageForex, true);
-        window->txtMoney6->setText("0.00");
-        window->txtMoney6->setFocus();
-        QTRY_COMPARE(window->txtMoney6->text(), QString());
-        QCOMPARE(window->txtMoney1->text(), QString("912.34"));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageForex);
+        Find<QTabWidget>(window, "PageControl")->setTabVisible(PageForex, true);
+        Find<QLineEdit>(window, "txtMoney6")->setText("0.00");
+        Find<QLineEdit>(window, "txtMoney6")->setFocus();
+        QTRY_COMPARE(Find<QLineEdit>(window, "txtMoney6")->text(), QString());
+        QCOMPARE(Find<QLineEdit>(window, "txtMoney1")->text(), QString("912.34"));
     }
 
     void arrowsAndEnterMoveThroughThePage() {
         auto window = openWindow("8001235");
         QVERIFY(window);
-        window->txtTradeNo1->setFocus();
-        QTest::keyClick(window->txtTradeNo1, Qt::Key_Return);
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtBankNo1));
+        Find<QLineEdit>(window, "txtTradeNo1")->setFocus();
+        QTest::keyClick(Find<QLineEdit>(window, "txtTradeNo1"), Qt::Key_Return);
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtBankNo1")));
         // The disabled bank name is skipped.
-        QTest::keyClick(window->txtBankNo1, Qt::Key_Down);
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtIO1));
+        QTest::keyClick(Find<QLineEdit>(window, "txtBankNo1"), Qt::Key_Down);
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QComboBox>(window, "txtIO1")));
         // Left and Right step through the combo's items.
-        QCOMPARE(window->txtIO1->currentIndex(), 1);
-        QTest::keyClick(window->txtIO1, Qt::Key_Left);
-        QCOMPARE(window->txtIO1->currentIndex(), 0);
-        QTest::keyClick(window->txtIO1, Qt::Key_Right);
-        QCOMPARE(window->txtIO1->currentIndex(), 1);
-        QTest::keyClick(window->txtIO1, Qt::Key_Up);
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtBankNo1));
+        QCOMPARE(Find<QComboBox>(window, "txtIO1")->currentIndex(), 1);
+        QTest::keyClick(Find<QComboBox>(window, "txtIO1"), Qt::Key_Left);
+        QCOMPARE(Find<QComboBox>(window, "txtIO1")->currentIndex(), 0);
+        QTest::keyClick(Find<QComboBox>(window, "txtIO1"), Qt::Key_Right);
+        QCOMPARE(Find<QComboBox>(window, "txtIO1")->currentIndex(), 1);
+        QTest::keyClick(Find<QComboBox>(window, "txtIO1"), Qt::Key_Up);
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtBankNo1")));
         // F4 does not drop the list down.
-        window->txtIO1->setFocus();
-        QTest::keyClick(window->txtIO1, Qt::Key_F4);
+        Find<QComboBox>(window, "txtIO1")->setFocus();
+        QTest::keyClick(Find<QComboBox>(window, "txtIO1"), Qt::Key_F4);
         QVERIFY(!QApplication::activePopupWidget());
         QVERIFY(window->isVisible());
-        QTest::keyClick(window->txtIO1, Qt::Key_Escape);
+        QTest::keyClick(Find<QComboBox>(window, "txtIO1"), Qt::Key_Escape);
         QVERIFY(window->isVisible());
     }
 
     void clearButtonsEmptyTheFieldsOfTheirPage() {
         auto window = openWindow("8001235");
         QVERIFY(window);
-        for (int page = PageTransfer; page <= PageMarket; ++page) window->PageControl->setTabVisible(page, true);
-        for (QLineEdit* pass : window->passwordFields) pass->setText("xyz");
+        for (int page = PageTransfer; page <= PageMarket; ++page) Find<QTabWidget>(window, "PageControl")->setTabVisible(page, true);
+        for (const char* name : {"txtBankPass1", "txtMoneyPass1", "txtOldPass", "txtNewPass1", "txtNewPass2", "txtBankPass3",
+                                 "txtMoneyPass3", "txtBankPass5", "txtMoneyPass5", "txtBankPass6", "txtMoneyPass6",
+                                 "txtMoneyPass7"})
+            Find<QLineEdit>(window, name)->setText("xyz");
         for (auto* memo : window->findChildren<QPlainTextEdit*>()) memo->setPlainText("memo");
-        window->txtMoney1->setText("5.00");
-        window->txtMoney6->setText("6.00");
+        Find<QLineEdit>(window, "txtMoney1")->setText("5.00");
+        Find<QLineEdit>(window, "txtMoney6")->setText("6.00");
 
-        window->PageControl->setCurrentIndex(PageTransfer);
-        window->btnClear1->click();
-        QVERIFY(window->txtMoney1->text().isEmpty() && window->txtMemo1->toPlainText().isEmpty());
-        QVERIFY(window->txtMoneyPass1->text().isEmpty() && window->txtBankPass1->text().isEmpty());
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtMoneyPass1));
-        QCOMPARE(window->txtMemo2->toPlainText(), QString("memo"));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageTransfer);
+        Find<QPushButton>(window, "btnClear1")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtMoney1")->text().isEmpty() && Find<QPlainTextEdit>(window, "txtMemo1")->toPlainText().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass1")->text().isEmpty() && Find<QLineEdit>(window, "txtBankPass1")->text().isEmpty());
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtMoneyPass1")));
+        QCOMPARE(Find<QPlainTextEdit>(window, "txtMemo2")->toPlainText(), QString("memo"));
 
-        window->PageControl->setCurrentIndex(PageDetails);
-        window->btnClear2->click();
-        QVERIFY(window->txtMemo2->toPlainText().isEmpty());
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtBankNo2));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageDetails);
+        Find<QPushButton>(window, "btnClear2")->click();
+        QVERIFY(Find<QPlainTextEdit>(window, "txtMemo2")->toPlainText().isEmpty());
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtBankNo2")));
 
-        window->PageControl->setCurrentIndex(PagePassword);
-        window->btnClear4->click();
-        QVERIFY(window->txtOldPass->text().isEmpty() && window->txtNewPass2->text().isEmpty());
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtTradeNo4));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PagePassword);
+        Find<QPushButton>(window, "btnClear4")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtOldPass")->text().isEmpty() && Find<QLineEdit>(window, "txtNewPass2")->text().isEmpty());
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtTradeNo4")));
 
-        window->PageControl->setCurrentIndex(PageSupervise);
-        window->btnClear3->click();
-        QVERIFY(window->txtMoneyPass3->text().isEmpty() && window->txtMemo3->toPlainText().isEmpty());
-        QCOMPARE(window->txtMoneyPass5->text(), QString("xyz"));
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageSupervise);
+        Find<QPushButton>(window, "btnClear3")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass3")->text().isEmpty() && Find<QPlainTextEdit>(window, "txtMemo3")->toPlainText().isEmpty());
+        QCOMPARE(Find<QLineEdit>(window, "txtMoneyPass5")->text(), QString("xyz"));
 
-        window->PageControl->setCurrentIndex(PageCard);
-        window->btnClear5->click();
-        QVERIFY(window->txtMoneyPass5->text().isEmpty() && window->txtBankPass5->text().isEmpty());
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageCard);
+        Find<QPushButton>(window, "btnClear5")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass5")->text().isEmpty() && Find<QLineEdit>(window, "txtBankPass5")->text().isEmpty());
 
-        window->PageControl->setCurrentIndex(PageForex);
-        window->btnClear6->click();
-        QVERIFY(window->txtMoney6->text().isEmpty() && window->txtBankPass6->text().isEmpty());
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageForex);
+        Find<QPushButton>(window, "btnClear6")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtMoney6")->text().isEmpty() && Find<QLineEdit>(window, "txtBankPass6")->text().isEmpty());
 
-        window->PageControl->setCurrentIndex(PageMarket);
-        window->BitBtn2->click();
-        QVERIFY(window->txtMoneyPass7->text().isEmpty());
-        QCOMPARE(window->txtMemo7->toPlainText(), QString("memo"));  // the memo of page 6 stays
+        Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageMarket);
+        Find<QPushButton>(window, "BitBtn2")->click();
+        QVERIFY(Find<QLineEdit>(window, "txtMoneyPass7")->text().isEmpty());
+        QCOMPARE(Find<QPlainTextEdit>(window, "txtMemo7")->toPlainText(), QString("memo"));  // the memo of page 6 stays
         // Account fields and trade numbers are never cleared.
-        QCOMPARE(window->txtBankNo1->text(), QString("6228480010012345678"));
-        QCOMPARE(window->txtTradeNo7->text(), QString("8001235"));
+        QCOMPARE(Find<QLineEdit>(window, "txtBankNo1")->text(), QString("6228480010012345678"));
+        QCOMPARE(Find<QLineEdit>(window, "txtTradeNo7")->text(), QString("8001235"));
     }
 
     void softKeyboardButtonsFocusTheirFieldWhenTheyCan() {
         auto window = openWindow("8001235");
         QVERIFY(window);
-        window->txtMoney1->setFocus();
+        Find<QLineEdit>(window, "txtMoney1")->setFocus();
         // btnKey8 serves the bank password, on a hidden panel: focus stays.
-        QCOMPARE(window->keyButtons[0]->property("Tag").toInt(), 0);
-        window->btnKey8Click(window->keyButtons[0]);
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtMoney1));
+        QCOMPARE(Find<QToolButton>(window, "btnKey8")->property("Tag").toInt(), 0);
+        Find<QToolButton>(window, "btnKey8")->click();
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtMoney1")));
         QVERIFY(CurrentSoftKeyboard());
-        window->btnKey8Click(window->keyButtons[1]);
-        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(window->txtMoneyPass1));
-        QCOMPARE(window->keyButtons[11]->objectName(), QString("RzRapidFireButton4"));
-        QCOMPARE(window->keyButtons[11]->property("Tag").toInt(), 11);
+        Find<QToolButton>(window, "btnKey1")->click();
+        QCOMPARE(window->focusWidget(), static_cast<QWidget*>(Find<QLineEdit>(window, "txtMoneyPass1")));
+        QCOMPARE(Find<QToolButton>(window, "RzRapidFireButton4")->objectName(), QString("RzRapidFireButton4"));
+        QCOMPARE(Find<QToolButton>(window, "RzRapidFireButton4")->property("Tag").toInt(), 11);
         CurrentSoftKeyboard()->close();
     }
 
     void resultAreaFollowsThePageAndClosingReleases() {
         auto window = openWindow("8001235");
         QVERIFY(window);
-        for (int page = PageTransfer; page <= PageLog; ++page) window->PageControl->setTabVisible(page, true);
+        for (int page = PageTransfer; page <= PageLog; ++page) Find<QTabWidget>(window, "PageControl")->setTabVisible(page, true);
         const std::pair<int, DBGrid*> expected[] = {
-            {PageSupervise, window->DBMoneyGrid}, {PageCard, window->DBCardMoneyGrid},
-            {PageForex, window->DBRateMoreGrid},  {PageMarket, window->DBMarketGrid},
-            {PageLog, window->DBMoreGrid},        {PageDetails, window->DBMoreGrid}};
+            {PageSupervise, Find<DBGrid>(window, "DBMoneyGrid")}, {PageCard, Find<DBGrid>(window, "DBCardMoneyGrid")},
+            {PageForex, Find<DBGrid>(window, "DBRateMoreGrid")},  {PageMarket, Find<DBGrid>(window, "DBMarketGrid")},
+            {PageLog, Find<DBGrid>(window, "DBMoreGrid")},        {PageDetails, Find<DBGrid>(window, "DBMoreGrid")}};
         for (const auto& [page, grid] : expected) {
-            window->PageControl->setCurrentIndex(page);
+            Find<QTabWidget>(window, "PageControl")->setCurrentIndex(page);
             int visible = 0;
             for (auto* other : window->findChildren<DBGrid*>()) visible += other->isVisible() ? 1 : 0;
             QCOMPARE(visible, 1);
             QVERIFY(grid->isVisible());
-            QCOMPARE(window->RTBIOKind->isVisible(), grid == window->DBMoreGrid);
+            QCOMPARE(Find<TRedTabSet>(window, "RTBIOKind")->isVisible(), grid == Find<DBGrid>(window, "DBMoreGrid"));
         }
         // The code tables reached the grid columns.
-        const auto& columns = window->DBMoreGrid->columns();
+        const auto& columns = Find<DBGrid>(window, "DBMoreGrid")->columns();
         const auto trade = std::find_if(columns.begin(), columns.end(), [](const GridColumn& c) { return c.fieldName == "TradeType"; });
         QVERIFY(trade != columns.end());
         QCOMPARE(trade->pickList, (std::vector<std::string>{"入金", "出金"}));
         window->close();
         QVERIFY(window->released());
-        QVERIFY(!window->vantrel());
+        QVERIFY(!window->requests());
     }
 
     void filterStripFiltersTheDetailsByDirection() {
         auto window = openWindow("8001234");
         QVERIFY(window);
-        TQueryTransferMore* details = window->queryTransferMore();
+        TQueryTransferMore* details = &window->requests()->transferDetails;
         details->Settings.CustTradeID = "8001234";
         details->CustTradeID = "8001234";
         QVERIFY(details->Execute());
         QCOMPARE(details->ResultTable.recordCount(), 2);
-        window->DBMoreGrid->setTable(&details->ResultSource());
-        window->RTBIOKind->setTabIndex(1);
+        Find<DBGrid>(window, "DBMoreGrid")->setTable(&details->ResultSource());
+        Find<TRedTabSet>(window, "RTBIOKind")->setTabIndex(1);
         QCOMPARE(details->ResultTable.recordCount(), 1);
         QCOMPARE(QString::fromStdString(details->ResultTable.text(0, "TradeType")), QString("1"));
-        window->RTBIOKind->setTabIndex(2);
+        Find<TRedTabSet>(window, "RTBIOKind")->setTabIndex(2);
         QCOMPARE(QString::fromStdString(details->ResultTable.text(0, "TradeType")), QString("0"));
-        window->RTBIOKind->setTabIndex(0);
+        Find<TRedTabSet>(window, "RTBIOKind")->setTabIndex(0);
         QCOMPARE(details->ResultTable.recordCount(), 2);
     }
 
@@ -525,7 +529,7 @@ private slots:
         QCOMPARE(user->messages.size(), size_t(1));
         QVERIFY(user->messages[0].text.contains("CardIDType"));
         // Steps after the code tables did not run: no combo items were loaded, no account filled.
-        QVERIFY(window->txtBankNo1->text().isEmpty());
+        QVERIFY(Find<QLineEdit>(window, "txtBankNo1")->text().isEmpty());
         QVERIFY(window->isVisible());
     }
 
@@ -535,8 +539,8 @@ private slots:
         auto window = openWindow("8001235");
         QVERIFY(window);
         for (int page = PageTransfer; page <= PageLog; ++page) {
-            window->PageControl->setTabVisible(page, true);
-            window->PageControl->setCurrentIndex(page);
+            Find<QTabWidget>(window, "PageControl")->setTabVisible(page, true);
+            Find<QTabWidget>(window, "PageControl")->setCurrentIndex(page);
             QTest::qWait(50);
             QVERIFY(window->grab().save(QString::fromUtf8(shots) + QString("/main-page%1.png").arg(page)));
         }
@@ -561,7 +565,7 @@ private slots:
                 loginPressed = clock.nsecsElapsed();
                 QTimer::singleShot(0, ok, &QPushButton::click);
             }
-            if (auto* main = qobject_cast<TfrmVantrel*>(modal); main && mainShown < 0 && main->DBMoreGrid->isVisible()) {
+            if (auto* main = qobject_cast<TfrmVantrel*>(modal); main && mainShown < 0 && Find<DBGrid>(main, "DBMoreGrid")->isVisible()) {
                 mainShown = clock.nsecsElapsed();
                 main->close();
             }

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
@@ -47,6 +48,22 @@ inline std::string WithoutSection(std::string ini, const std::string& section) {
     ini.erase(start, end == std::string::npos ? std::string::npos : end + 1 - start);
     return ini;
 }
+
+// A control of the main window by its objectName: the names are what the
+// tests, the walk-through and the host rely on.
+template <class T>
+T* Find(const QObject* window, const char* name) {
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (!found) qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+template <class T, class W>
+T* Find(const std::unique_ptr<W>& window, const char* name) {
+    return Find<T>(window.get(), name);
+}
+
+// The customer's choice of the item a combo box shows.
+inline void Chosen(QComboBox* combo) { emit combo->activated(combo->currentIndex()); }
 
 inline QStringList VisiblePages(QTabWidget* pages) {
     QStringList visible;
