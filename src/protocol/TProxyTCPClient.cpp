@@ -110,7 +110,7 @@ Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& tar
 }
 
 bool TProxyTCPClient::tlsIdleAlive() const {
-    // Read what arrived without waiting: records that carry no data (a
+    // Read what has arrived without waiting: records that carry no data (a
     // session ticket) are taken in and the read stays pending.
     char byte;
     bool done = false;
@@ -243,8 +243,10 @@ bool TProxyTCPClient::connected() const {
                                           asio::socket_base::message_peek, ec);
     asio::error_code ignored;
     socket_.non_blocking(false, ignored);
-    if (ec == asio::error::would_block || ec == asio::error::try_again) return true;
-    if (!ec && n > 0 && (!tls_ || tlsIdleAlive())) return true;
+    const bool open = ec == asio::error::would_block || ec == asio::error::try_again || (!ec && n > 0);
+    // TLS may hold a close notice read in with the last answer: the
+    // socket alone cannot tell.
+    if (open && (!tls_ || tlsIdleAlive())) return true;
     dropConnection();
     return false;
 }

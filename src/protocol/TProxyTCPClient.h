@@ -90,8 +90,9 @@ private:
     void closeSocket() const;
     // The TLS part of connect; closes the socket on failure.
     Status handshake(const TlsSettings& tls, const std::string& target, std::chrono::milliseconds limit);
-    // With TLS: whether what the server sent to an idle connection leaves it
-    // usable (a session ticket does; a close notice or stray data does not).
+    // With TLS: whether what the server sent to an idle connection, on the
+    // socket or already read into the TLS layer, leaves it usable (a session
+    // ticket does; a close notice or stray data does not).
     bool tlsIdleAlive() const;
     template <class Operation>
     void startWrite(std::string_view bytes, Operation done);
