@@ -9,6 +9,7 @@ class TQueryTransferMore : public TBankTransfer {
 public:
     explicit TQueryTransferMore(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustMoneyPwd, MoneyType = "0", Memo;
 };
 
@@ -17,6 +18,7 @@ class TQueryBankMoney : public TBankTransfer {
 public:
     explicit TQueryBankMoney(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustBankPass, BusinType = "0", MoneyType = "0", Memo;
     std::string QueryDate;  // the day of creation unless the owner sets it
 };
@@ -26,6 +28,7 @@ class TQueryOrderID : public TBankTransfer {
 public:
     explicit TQueryOrderID(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustTradeID;
 };
 
@@ -34,6 +37,7 @@ class TQueryCardMoeny : public TBankTransfer {
 public:
     explicit TQueryCardMoeny(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustBankPass, CustMoneyPwd, BusinType = "0",
         MoneySty = "0", MoneyType = "0", Memo;
 };
@@ -43,6 +47,7 @@ class TQueryRateMore : public TBankTransfer {
 public:
     explicit TQueryRateMore(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustMoneyPwd, Memo;
 };
 
@@ -51,6 +56,7 @@ class TQueryMarketMoney : public TBankTransfer {
 public:
     explicit TQueryMarketMoney(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustTradeID, CustMoneyPwd, BusinType = "0", MoneySty = "0", MoneyType = "0", Memo;
 };
 
@@ -59,6 +65,7 @@ class TModifyMoneyPassWord : public TBankTransfer {
 public:
     explicit TModifyMoneyPassWord(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
     std::string CustTradeID, CustMoneyPwd, NCustMoneyPwd;
 };
 

@@ -11,14 +11,7 @@ TBankLogin::TBankLogin(Session& session, LogSink* owner) : TBankTransfer(session
 }
 
 bool TBankLogin::Execute() {
-    auto fields = [this] {
-        return RequestFields{
-            {"CustTradeID", Settings.CustTradeID},
-            {"CustMoneyPwd", Settings.CustMoneyPwd},
-            {"TradeDate", TodayText()},
-            {"TradeTime", NowText()},
-        };
-    };
+    auto fields = [this] { return BodyFields(); };
     return Guarded([&] {
         // A value the wire cannot carry is refused before the old connection
         // is touched.
@@ -35,6 +28,10 @@ bool TBankLogin::Execute() {
         const auto frame = EncodeFrame(FunctionCode::Login, fields());
         return frame && Exchange(*frame);
     });
+}
+
+std::vector<BodyField> TBankLogin::Body() {
+    return {{"CustTradeID", &Settings.CustTradeID}, {"CustMoneyPwd", &Settings.CustMoneyPwd}, {kTradeDate}, {kTradeTime}};
 }
 
 }  // namespace vantrel

@@ -9,6 +9,7 @@ class TBankLogin : public TBankTransfer {
 public:
     explicit TBankLogin(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
+    std::vector<BodyField> Body() override;
 };
 
 }  // namespace vantrel

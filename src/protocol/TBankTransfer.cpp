@@ -186,6 +186,27 @@ bool TBankTransfer::RunRequest(std::string_view functionCode,
     });
 }
 
+bool TBankTransfer::SendBody(std::string_view functionCode, const std::optional<std::string>& subCode) {
+    return RunRequest(functionCode, [this] { return BodyFields(); }, subCode);
+}
+
+RequestFields TBankTransfer::BodyFields() {
+    RequestFields fields;
+    for (const auto& [name, input] : Body()) {
+        if (input)
+            fields.emplace_back(name, *input);
+        else
+            fields.emplace_back(name, name == kTradeDate ? TodayText() : NowText());
+    }
+    return fields;
+}
+
+std::string* TBankTransfer::Input(std::string_view name) {
+    for (const auto& field : Body())
+        if (field.name == name) return field.input;
+    return nullptr;
+}
+
 bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
     try {
         return steps();

@@ -10,13 +10,11 @@ namespace vantrel {
 TQueryIOCommValue::TQueryIOCommValue(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[10]; }
 
 bool TQueryIOCommValue::Execute() {
-    return RunRequest(FunctionCode::SystemParams, [this] {
-        return RequestFields{{"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    }, std::string("1") + (Direction == 1 ? "1" : "0"));
+    return SendBody(FunctionCode::SystemParams, std::string("1") + (Direction == 1 ? "1" : "0"));
+}
+
+std::vector<BodyField> TQueryIOCommValue::Body() {
+    return {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
 
 std::string TQueryIOCommValue::CommissionText() {

@@ -8,14 +8,10 @@ namespace vantrel {
 
 TQuerySysParam::TQuerySysParam(Session& session, LogSink* owner) : TBankTransfer(session, owner) { SubCode.assign(1, '0'); }
 
-bool TQuerySysParam::Execute() {
-    return RunRequest(FunctionCode::SystemParams, [this] {
-        return RequestFields{{"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
+bool TQuerySysParam::Execute() { return SendBody(FunctionCode::SystemParams); }
+
+std::vector<BodyField> TQuerySysParam::Body() {
+    return {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
 
 std::string TQuerySysParam::FindParam(std::string_view param, std::string_view orderCode) {

@@ -7,10 +7,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 #else
 #include "Cp936Derivation.h"
 #endif
