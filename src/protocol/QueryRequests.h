@@ -9,7 +9,6 @@ class TQueryTransferMore : public TBankTransfer {
 public:
     explicit TQueryTransferMore(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustMoneyPwd, MoneyType = "0", Memo;
 };
 
@@ -18,7 +17,6 @@ class TQueryBankMoney : public TBankTransfer {
 public:
     explicit TQueryBankMoney(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustBankPass, BusinType = "0", MoneyType = "0", Memo;
     std::string QueryDate;  // the day of creation unless the owner sets it
 };
@@ -28,7 +26,6 @@ class TQueryOrderID : public TBankTransfer {
 public:
     explicit TQueryOrderID(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustTradeID;
 };
 
@@ -37,7 +34,6 @@ class TQueryCardMoeny : public TBankTransfer {
 public:
     explicit TQueryCardMoeny(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustBankPass, CustMoneyPwd, BusinType = "0",
         MoneySty = "0", MoneyType = "0", Memo;
 };
@@ -47,7 +43,6 @@ class TQueryRateMore : public TBankTransfer {
 public:
     explicit TQueryRateMore(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustBankAcctNo, CustTradeID, CustMoneyPwd, Memo;
 };
 
@@ -56,7 +51,6 @@ class TQueryMarketMoney : public TBankTransfer {
 public:
     explicit TQueryMarketMoney(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustTradeID, CustMoneyPwd, BusinType = "0", MoneySty = "0", MoneyType = "0", Memo;
 };
 
@@ -65,7 +59,6 @@ class TModifyMoneyPassWord : public TBankTransfer {
 public:
     explicit TModifyMoneyPassWord(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
     std::string CustTradeID, CustMoneyPwd, NCustMoneyPwd;
 };
 

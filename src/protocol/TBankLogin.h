@@ -9,7 +9,6 @@ class TBankLogin : public TBankTransfer {
 public:
     explicit TBankLogin(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
 };
 
 }  // namespace vantrel

@@ -107,6 +107,12 @@ TBankTransfer::TBankTransfer(Session& session, LogSink* owner) : OwnerWindow(own
     session_.BoundRequest = this;
 }
 
+TBankTransfer::TBankTransfer(Session& session, LogSink* owner, std::size_t operation, uint8_t formatMode)
+    : TBankTransfer(session, owner) {
+    FormatMode = formatMode;
+    OperationName = Settings.OperationNames.at(operation);
+}
+
 TBankTransfer::~TBankTransfer() {
     if (session_.BoundRequest == this) session_.BoundRequest = nullptr;
 }
@@ -190,9 +196,9 @@ bool TBankTransfer::SendBody(std::string_view functionCode, const std::optional<
     return RunRequest(functionCode, [this] { return BodyFields(); }, subCode);
 }
 
-RequestFields TBankTransfer::BodyFields() {
+RequestFields TBankTransfer::BodyFields() const {
     RequestFields fields;
-    for (const auto& [name, input] : Body()) {
+    for (const auto& [name, input] : body_) {
         if (input)
             fields.emplace_back(name, *input);
         else
@@ -202,7 +208,7 @@ RequestFields TBankTransfer::BodyFields() {
 }
 
 std::string* TBankTransfer::Input(std::string_view name) {
-    for (const auto& field : Body())
+    for (const auto& field : body_)
         if (field.name == name) return field.input;
     return nullptr;
 }

@@ -74,8 +74,6 @@ public:
     // The input field sent under `name`; none when the request sends no
     // such input (the stamps included).
     std::string* Input(std::string_view name);
-    // The body table: every field in the order sent.
-    virtual std::vector<BodyField> Body() = 0;
 
     // Grids attach to the result through its table.
     MemoryTable& ResultSource() { return ResultTable; }
@@ -98,6 +96,14 @@ public:
     static std::string FormatTime(std::string_view text);
 
 protected:
+    // A request named by Settings.OperationNames[operation] from the start,
+    // its answer shown in `formatMode`.
+    TBankTransfer(Session& session, LogSink* owner, std::size_t operation, uint8_t formatMode = 0);
+
+    // The body table, every field in the order sent: set by each request's
+    // constructor, over its own members.
+    std::vector<BodyField> body_;
+
     // The common pattern of Execute: checks and encodes the fields, makes
     // sure the connection is open, builds the header and exchanges. `fields`
     // is called again once connected, so that the date and time it sends are
@@ -105,10 +111,10 @@ protected:
     // otherwise SubCode.
     bool RunRequest(std::string_view functionCode, const std::function<RequestFields()>& fields,
                     const std::optional<std::string>& subCode = std::nullopt);
-    // RunRequest with the fields of Body().
+    // RunRequest with the fields of the body table.
     bool SendBody(std::string_view functionCode, const std::optional<std::string>& subCode = std::nullopt);
-    // The fields of Body(), the stamps taken now.
-    RequestFields BodyFields();
+    // The fields of the body table, the stamps taken now.
+    RequestFields BodyFields() const;
     // The request frame: the fields in GBK, names then values, behind the
     // prefix and the 100-byte header. A value the wire cannot carry is
     // reported (level 2) before anything is sent and gives no frame.

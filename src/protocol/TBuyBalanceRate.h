@@ -8,7 +8,6 @@ class TBuyBalanceRate : public TBankTransfer {
 public:
     explicit TBuyBalanceRate(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
 
     std::string CustBankAcctNo, CustTradeID, CustBankPass, CustMoneyPwd, BusinType = "1",
         MoneySty = "0", BaseMoneyType = "1", ChangeMoney, MoneyType = "0", Memo;

@@ -9,7 +9,6 @@ class TQueryIOCommValue : public TBankTransfer {
 public:
     explicit TQueryIOCommValue(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
 
     std::string CustTradeID, CustMoneyPwd, Memo = "0";
     uint8_t Direction = 0;  // 0 withdrawal, 1 deposit

@@ -6,13 +6,12 @@
 
 namespace vantrel {
 
-TQuerySysParam::TQuerySysParam(Session& session, LogSink* owner) : TBankTransfer(session, owner) { SubCode.assign(1, '0'); }
+TQuerySysParam::TQuerySysParam(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
+    SubCode.assign(1, '0');
+    body_ = {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
+}
 
 bool TQuerySysParam::Execute() { return SendBody(FunctionCode::SystemParams); }
-
-std::vector<BodyField> TQuerySysParam::Body() {
-    return {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
-}
 
 std::string TQuerySysParam::FindParam(std::string_view param, std::string_view orderCode) {
     return BankPolicy(ResultTable).FindParam(param, orderCode);

@@ -9,7 +9,6 @@ class TQuerySysParam : public TBankTransfer {
 public:
     explicit TQuerySysParam(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
 
     std::string CustTradeID, CustMoneyPwd, Memo;
 

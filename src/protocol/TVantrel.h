@@ -9,7 +9,6 @@ class TVantrel : public TBankTransfer {
 public:
     explicit TVantrel(Session& session, LogSink* owner = nullptr);
     bool Execute() override;
-    std::vector<BodyField> Body() override;
 
     std::string CustBankAcctNo;
     std::string CustTradeID;

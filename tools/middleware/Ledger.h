@@ -51,19 +51,14 @@ private:
     void CreateSchema();
     void DropAll();
     void Seed();
+    void SeedParam(const char* bank, std::string_view param, std::string_view value, const char* name);
 
-    Answer Login(const WireRequest& request);
-    Answer TransferDetails(const WireRequest& request);
-    Answer ChangePassword(const WireRequest& request);
+    // The answer of one function code (and sub-code).
+    using Handler = Answer(const WireRequest& request);
+    Handler Login, TransferDetails, ChangePassword, Supervision, CardBalance, OrderId, SystemParameters, Commission,
+        ExchangeRecords, MarketFunds;
     Answer Transfer(const WireRequest& request, bool deposit);
-    Answer Supervision(const WireRequest& request);
-    Answer CardBalance(const WireRequest& request);
-    Answer OrderId(const WireRequest& request);
-    Answer SystemParameters(const WireRequest& request);
-    Answer Commission(const WireRequest& request);
     Answer Exchange(const WireRequest& request, bool buy);
-    Answer ExchangeRecords(const WireRequest& request);
-    Answer MarketFunds(const WireRequest& request);
 
     // Each refuses by throwing a Refusal carrying the failure code.
     Customer RequireCustomer(const WireRequest& request);
