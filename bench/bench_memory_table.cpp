@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -81,30 +83,15 @@ void BM_LoadAndFilter(benchmark::State& state) {
 BENCHMARK(BM_LoadAndFilter)->Unit(benchmark::kMillisecond);
 
 // Prints each result also as a multiple of the baseline.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto base = times_.find("BM_Baseline_CopyAndSortStrings");
-        if (base == times_.end() || base->second <= 0) return;
-        for (const auto& [name, time] : times_)
-            std::printf("%-34s %6.2fx baseline\n", name.c_str(), time / base->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+void PrintRatios(const vantrel::bench::Times& times) {
+    auto base = times.find("BM_Baseline_CopyAndSortStrings");
+    if (base == times.end() || base->second <= 0) return;
+    for (const auto& [name, time] : times) std::printf("%-34s %6.2fx baseline\n", name.c_str(), time / base->second);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    vantrel::bench::RatioReporter reporter(vantrel::bench::RatioReporter::Clock::Wall, PrintRatios);
+    return vantrel::bench::RunBenchmarks(argc, argv, reporter);
 }

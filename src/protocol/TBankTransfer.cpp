@@ -412,21 +412,18 @@ std::string TBankTransfer::OperationNameOr(std::size_t index, const char* fallba
     return TrimView(name).empty() ? std::string(fallback) : name;
 }
 
-std::string TBankTransfer::FormatDate(std::string_view text) {
-    if (text.size() < 8) return std::string(text);
-    std::string out;
-    out.reserve(10);
-    out.append(text.substr(0, 4)).append(1, '-').append(text.substr(4, 2)).append(1, '-').append(text.substr(6, 2));
+// "yyyymmdd" and "hhmmss": the first `first` characters, then two and two,
+// joined by `separator`; a shorter text as it is.
+static std::string ThreeGroups(std::string_view text, std::size_t first, char separator) {
+    if (text.size() < first + 4) return std::string(text);
+    std::string out(text.substr(0, first));
+    out.append(1, separator).append(text.substr(first, 2)).append(1, separator).append(text.substr(first + 2, 2));
     return out;
 }
 
-std::string TBankTransfer::FormatTime(std::string_view text) {
-    if (text.size() < 6) return std::string(text);
-    std::string out;
-    out.reserve(8);
-    out.append(text.substr(0, 2)).append(1, ':').append(text.substr(2, 2)).append(1, ':').append(text.substr(4, 2));
-    return out;
-}
+std::string TBankTransfer::FormatDate(std::string_view text) { return ThreeGroups(text, 4, '-'); }
+
+std::string TBankTransfer::FormatTime(std::string_view text) { return ThreeGroups(text, 2, ':'); }
 
 std::string TBankTransfer::MessageText(std::string_view key) const {
     return IniTexts(Settings.IniFile())->readString("Values", key, "");

@@ -80,6 +80,12 @@ protected:
     RecordingSink sink;
 };
 
+// Runs `request`, which the simulator must refuse with `code`.
+inline void ExpectRefused(TBankTransfer& request, const char* code) {
+    EXPECT_FALSE(request.Execute()) << code;
+    EXPECT_EQ(request.LastReturnCode, code);
+}
+
 // Raw-protocol helpers shared by the durability tests.
 inline Result<RawAnswer> RawTransfer(RawMiddlewareClient& client, const std::string& tradeId,
                                      const std::string& account, bool deposit, long long cents) {

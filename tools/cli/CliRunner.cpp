@@ -13,6 +13,7 @@
 
 #include "CliArguments.h"
 #include "CliExport.h"
+#include "CommandPolicy.h"
 #include "CommandRequests.h"
 #include "TextTable.h"
 #include "common/AppPaths.h"
@@ -24,6 +25,7 @@
 #include "protocol/ProcessState.h"
 #include "protocol/TBankLogin.h"
 #include "protocol/TQueryIOCommValue.h"
+#include "protocol/TQuerySysParam.h"
 #include "servers/ServerList.h"
 #include "servers/THostRespondCheck.h"
 
@@ -85,6 +87,7 @@ public:
     int Run() {
         if (!Login()) return kFailed;
         if (args_.command == "login") return Finish(*login_, true);
+        if (args_.bankRules && PolicyApplies(args_) && !WithinBankRules()) return kFailed;
         return Send();
     }
 
@@ -149,6 +152,23 @@ private:
     // A line beside the rows: on standard output with the table, on standard
     // error with tsv and json so that their output stays machine-readable.
     void Note(const std::string& text) { (args_.format == OutputFormat::Table ? out_ : err_) << text << '\n'; }
+
+    // The bank's system parameters, read as the main window reads them at
+    // its start.
+    bool WithinBankRules() {
+        TQuerySysParam params(session_, &sink_);
+        params.LogEvents = false;  // as at the window's start
+        params.Settings.CustTradeID = params.CustTradeID = *args_.trade;
+        params.Settings.CustMoneyPwd = params.CustMoneyPwd = secrets_.password;
+        if (!params.Execute()) {
+            Fail(params, "reading the bank's system parameters");
+            return false;
+        }
+        const auto refusal = PolicyRefusal(BankPolicy(params.ResultTable), args_, !secrets_.bankPassword.empty());
+        if (refusal.empty()) return true;
+        err_ << "vantrel: " << refusal << '\n';
+        return false;
+    }
 
     int Send() {
         auto request = CommandRequest(args_, secrets_, session_, &sink_);
