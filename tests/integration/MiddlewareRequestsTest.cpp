@@ -23,17 +23,6 @@ std::vector<std::string> Columns(const MemoryTable& table) {
 class Simulator : public SimulatorFixture {
 protected:
     void SetUp() override { startAll(5000, {}); }
-
-    bool transfer(TVantrel& request, const std::string& account, uint8_t direction, const std::string& cents,
-                  const std::string& bankPass = "", const std::string& tradeId = kTrader) {
-        request.CustBankAcctNo = account;
-        request.CustTradeID = tradeId;
-        request.CustMoneyPwd = "123456";
-        request.CustBankPass = bankPass;
-        request.ChangeMoney = cents;
-        request.Direction = direction;
-        return request.Execute();
-    }
 };
 
 TEST_F(Simulator, LoginListsEverySignedAccountWithTheForexAccountLast) {
@@ -312,12 +301,7 @@ TEST_P(SimulatorFraming, DepositRecordsOneTransferAndRaisesMarketFunds) {
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50000.00");
 
     TVantrel deposit(Process());
-    deposit.CustBankAcctNo = kIcbcAccount;
-    deposit.CustTradeID = kTrader;
-    deposit.CustMoneyPwd = "123456";
-    deposit.ChangeMoney = "10000";
-    deposit.Direction = 1;
-    ASSERT_TRUE(deposit.Execute()) << deposit.LastMessage;
+    ASSERT_TRUE(transfer(deposit, kIcbcAccount, 1, "10000")) << deposit.LastMessage;
     EXPECT_EQ(Columns(deposit.ResultTable), (std::vector<std::string>{"SerialNo", "TradeType", "ChangeMoney",
                                                                       "MarketBalance", "BankBalance", "TradeDate", "TradeTime"}));
     EXPECT_EQ(deposit.ResultTable.text(0, "MarketBalance"), "5010000");
@@ -333,12 +317,7 @@ TEST_P(SimulatorFraming, DepositRecordsOneTransferAndRaisesMarketFunds) {
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50100.00");
 
     TVantrel withdrawal(Process());
-    withdrawal.CustBankAcctNo = kIcbcAccount;
-    withdrawal.CustTradeID = kTrader;
-    withdrawal.CustMoneyPwd = "123456";
-    withdrawal.ChangeMoney = "5010001";
-    withdrawal.Direction = 0;
-    EXPECT_FALSE(withdrawal.Execute());
+    EXPECT_FALSE(transfer(withdrawal, kIcbcAccount, 0, "5010001"));
     EXPECT_EQ(withdrawal.LastMessage, "E1004 : 资金余额不足");
     withdrawal.ChangeMoney = "5010000";
     EXPECT_TRUE(withdrawal.Execute()) << withdrawal.LastMessage;

@@ -16,6 +16,7 @@
 #include "common/TextUtil.h"
 #include "protocol/ProcessState.h"
 #include "protocol/TBankLogin.h"
+#include "protocol/TVantrel.h"
 
 namespace vantrel::test {
 
@@ -72,6 +73,18 @@ protected:
     void loginOk(const std::string& tradeId = kTrader) {
         TBankLogin request(Process());
         ASSERT_TRUE(login(request, tradeId)) << request.LastMessage;
+    }
+
+    // A transfer of `cents` with the fund password 123456.
+    bool transfer(TVantrel& request, const std::string& account, uint8_t direction, const std::string& cents,
+                  const std::string& bankPass = "", const std::string& tradeId = kTrader) {
+        request.CustBankAcctNo = account;
+        request.CustTradeID = tradeId;
+        request.CustMoneyPwd = "123456";
+        request.CustBankPass = bankPass;
+        request.ChangeMoney = cents;
+        request.Direction = direction;
+        return request.Execute();
     }
 
     std::unique_ptr<TestFolder> folder;

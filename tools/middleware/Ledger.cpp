@@ -308,6 +308,14 @@ void Ledger::CheckBankPassword(const WireRequest& request, const Account& accoun
     if (listed && request.get("CustBankPass") != account.bankPassword) throw Refusal{"E1003"};
 }
 
+void Ledger::MoveBalances(const std::string& tradeId, const std::string& acctNo, std::int64_t toAccount,
+                          std::int64_t toMarket) {
+    Statement bank(db_, "UPDATE account SET bank_balance = bank_balance + ? WHERE trade_id = ? AND acct_no = ?");
+    bank.bind(1, toAccount).bind(2, tradeId).bind(3, acctNo).run();
+    Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
+    market.bind(1, toMarket).bind(2, tradeId).run();
+}
+
 std::int64_t Ledger::MarketBalance(const std::string& tradeId) {
     Statement query(db_, "SELECT market_balance FROM customer WHERE trade_id = ?");
     query.bind(1, tradeId);
@@ -392,10 +400,7 @@ Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
 
     const auto tradeId = Trim(request.get("CustTradeID"));
     const std::int64_t toMarket = deposit ? amount : -amount;
-    Statement bank(db_, "UPDATE account SET bank_balance = bank_balance - ? WHERE trade_id = ? AND acct_no = ?");
-    bank.bind(1, toMarket).bind(2, tradeId).bind(3, account.acctNo).run();
-    Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
-    market.bind(1, toMarket).bind(2, tradeId).run();
+    MoveBalances(tradeId, account.acctNo, -toMarket, toMarket);
     const auto stamp = NowStamp();
     Statement record(db_, "INSERT INTO transfer(trade_id, bank_id, acct_no, trade_date, trade_time, amount, "
                           "trade_type, state, memo) VALUES (?, ?, ?, ?, ?, ?, ?, '0', ?)");
@@ -517,10 +522,7 @@ Answer Ledger::Exchange(const WireRequest& request, bool buy) {
     const auto tradeId = Trim(request.get("CustTradeID"));
     const std::int64_t marketChange = buy ? -amount : exchanged;
     const std::int64_t accountChange = buy ? exchanged : -amount;
-    Statement bank(db_, "UPDATE account SET bank_balance = bank_balance + ? WHERE trade_id = ? AND acct_no = ?");
-    bank.bind(1, accountChange).bind(2, tradeId).bind(3, account.acctNo).run();
-    Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
-    market.bind(1, marketChange).bind(2, tradeId).run();
+    MoveBalances(tradeId, account.acctNo, accountChange, marketChange);
     const auto stamp = NowStamp();
     Statement record(db_, "INSERT INTO exchange(trade_id, bank_id, acct_no, trade_date, trade_time, exchange_type, "
                           "amount, rate, exchange_amount, state) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, '0')");

@@ -72,6 +72,10 @@ private:
     void RequireSwitchOn(const std::string& bankId, std::string_view code);
     void CheckBankPassword(const WireRequest& request, const Account& account, std::string_view code);
     std::string Param(const std::string& bankId, std::string_view code);
+    // Adds `toAccount` cents to the signed account's bank balance and
+    // `toMarket` to the customer's market balance (either may be negative).
+    void MoveBalances(const std::string& tradeId, const std::string& acctNo, std::int64_t toAccount,
+                      std::int64_t toMarket);
     std::int64_t MarketBalance(const std::string& tradeId);
 
     SqliteDb db_;
