@@ -6,6 +6,7 @@
 #include <iterator>
 #include <iostream>
 #include <map>
+#include <utility>
 
 #include "common/TextUtil.h"
 #include "protocol/FunctionCodes.h"
@@ -418,12 +419,17 @@ Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
     return answer;
 }
 
-Answer Ledger::Supervision(const WireRequest& request) {
-    const auto customer = RequireCustomer(request);
+Ledger::AccountQuery Ledger::RequireAccountQuery(const WireRequest& request, std::string_view code) {
+    auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, false);
-    const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, ParamCode::SupervisedBalance);
-    CheckBankPassword(request, account, ParamCode::SupervisedBalance);
+    auto account = RequireAccount(request);
+    RequireSwitchOn(account.bankId, code);
+    CheckBankPassword(request, account, code);
+    return {std::move(customer), std::move(account)};
+}
+
+Answer Ledger::Supervision(const WireRequest& request) {
+    const auto [customer, account] = RequireAccountQuery(request, ParamCode::SupervisedBalance);
     auto date = Trim(request.get("QueryDate"));
     if (date.empty()) date = NowStamp().date;
     Answer answer;
@@ -434,11 +440,7 @@ Answer Ledger::Supervision(const WireRequest& request) {
 }
 
 Answer Ledger::CardBalance(const WireRequest& request) {
-    const auto customer = RequireCustomer(request);
-    CheckFundPassword(request, customer, false);
-    const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, ParamCode::CardBalance);
-    CheckBankPassword(request, account, ParamCode::CardBalance);
+    const auto account = RequireAccountQuery(request, ParamCode::CardBalance).account;
     Answer answer;
     answer.columns = {"BankID", "CustBankAcctNo", "BankBalance", "AvailableBalance"};
     answer.rows = {{account.bankId, account.acctNo, std::to_string(account.balance), std::to_string(account.balance)}};

@@ -47,6 +47,14 @@ private:
         std::int64_t amount = 0;
     };
     MoneyMove RequireMoneyMove(const WireRequest& request, std::string_view code);
+    // What an account query checks first: the customer (and the fund
+    // password when it is sent), the account, the operation's switch and the
+    // bank password.
+    struct AccountQuery {
+        Customer customer;
+        Account account;
+    };
+    AccountQuery RequireAccountQuery(const WireRequest& request, std::string_view code);
 
     void CreateSchema();
     void DropAll();
