@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -291,57 +293,27 @@ BENCHMARK(BM_ReadSplitLoadRows)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_GrowthLoadRows)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadedTableMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// For "BM_Growth<what>/<rows>" runs: the time per row of each size over
-// that of the smallest; near 1 for work that grows linearly.
-void PrintGrowth(const std::map<std::string, double>& times) {
-    std::map<std::string, std::map<long, double>> groups;
-    for (const auto& [name, time] : times) {
-        const auto slash = name.find('/');
-        if (name.rfind("BM_Growth", 0) != 0 || slash == std::string::npos) continue;
-        const long rows = std::atol(name.c_str() + slash + 1);
-        if (rows > 0) groups[name.substr(0, slash)][rows] = time / static_cast<double>(rows);
-    }
-    for (const auto& [group, perRow] : groups) {
+// The usual table, then each benchmark's CPU time over the baseline's (CPU
+// time: the machine is shared, wall time swings with its load), and the
+// growth of the per-row runs.
+void PrintRatios(const vantrel::bench::Times& times) {
+    auto base = times.find("BM_Baseline_CopyAndCountSeparators");
+    if (base == times.end() || base->second <= 0) return;
+    std::printf("\nRatio to the baseline (copy + count 0x08 over the same %zu bytes):\n",
+                TheData().scrambledWire.size());
+    for (const auto& [name, time] : times) std::printf("  %-40s %8.2f\n", name.c_str(), time / base->second);
+    for (const auto& [group, perRow] : vantrel::bench::GrowthPerRow(times)) {
         std::printf("\nGrowth of %s (time per row over that at %ld rows):\n", group.c_str(), perRow.begin()->first);
-        for (const auto& [rows, time] : perRow)
-            std::printf("  %-10ld %8.2f\n", rows, time / perRow.begin()->second);
+        for (const auto& [rows, time] : perRow) std::printf("  %-10ld %8.2f\n", rows, time / perRow.begin()->second);
     }
 }
-
-// Prints the usual table, then each benchmark's CPU time over the baseline's
-// (CPU time: the machine is shared, wall time swings with its load).
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto base = times_.find("BM_Baseline_CopyAndCountSeparators");
-        if (base == times_.end() || base->second <= 0) return;
-        std::printf("\nRatio to the baseline (copy + count 0x08 over the same %zu bytes):\n",
-                    TheData().scrambledWire.size());
-        for (const auto& [name, time] : times_)
-            std::printf("  %-40s %8.2f\n", name.c_str(), time / base->second);
-        PrintGrowth(times_);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    std::printf("Answer: %d rows x %zu columns, %zu frames, %zu bytes on the wire\n", kRows,
-                kColumns.size(), TheData().bodies.size(), TheData().plainWire.size());
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    vantrel::bench::RatioReporter reporter(vantrel::bench::RatioReporter::Clock::Cpu, PrintRatios);
+    return vantrel::bench::RunBenchmarks(argc, argv, reporter, [] {
+        std::printf("Answer: %d rows x %zu columns, %zu frames, %zu bytes on the wire\n", kRows, kColumns.size(),
+                    TheData().bodies.size(), TheData().plainWire.size());
+    });
 }

@@ -13,6 +13,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -281,55 +283,32 @@ BENCHMARK(BM_GrowthExportText)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmar
 BENCHMARK(BM_GrowthExportHtml)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportExcel)->Arg(1000)->Arg(10000)->Arg(kExcelRows)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        ratio("BM_ExportExcel", "BM_Baseline_WriteCellTexts65534");
-        ratio("BM_ExportExcelRefused", "BM_Baseline_WriteCellTexts");
-        ratio("BM_ExportHtml", "BM_Baseline_WriteCellTexts");
-        ratio("BM_ExportText", "BM_Baseline_WriteCellTexts");
-        ratio("BM_ExportXlsx", "BM_Baseline_WriteCellTexts");
-        ratio("BM_TitleClickSort", "BM_Baseline_StdSortStrings");
-        ratio("BM_LoadAndSort", "BM_Baseline_StdSortStrings");
-        ratio("BM_BuildExportSheet", "BM_Baseline_WriteCellTexts");
-        growth();
-    }
-
-private:
-    // "BM_Growth<what>/<rows>": time per row over that of the smallest run.
-    void growth() {
-        std::map<std::string, std::map<long, double>> groups;
-        for (const auto& [name, time] : times_) {
-            const auto slash = name.find('/');
-            if (name.rfind("BM_Growth", 0) != 0 || slash == std::string::npos) continue;
-            const long rows = std::atol(name.c_str() + slash + 1);
-            if (rows > 0) groups[name.substr(0, slash)][rows] = time / static_cast<double>(rows);
-        }
-        for (const auto& [group, perRow] : groups) {
-            std::printf("%-22s per row over %ld rows:", group.c_str(), perRow.begin()->first);
-            for (const auto& [rows, time] : perRow) std::printf("  %ld: %.2f", rows, time / perRow.begin()->second);
-            std::printf("\n");
-        }
-    }
-    void ratio(const std::string& name, const std::string& base) {
-        auto t = times_.find(name), b = times_.find(base);
-        if (t == times_.end() || b == times_.end() || b->second <= 0) return;
+// Each export and sort over its baseline, then the growth of the per-row
+// runs: time per row over that of the smallest run.
+void PrintRatios(const vantrel::bench::Times& times) {
+    const auto ratio = [&](const std::string& name, const std::string& base) {
+        auto t = times.find(name), b = times.find(base);
+        if (t == times.end() || b == times.end() || b->second <= 0) return;
         std::printf("%-22s %7.2fx %s\n", name.c_str(), t->second / b->second, base.c_str());
+    };
+    ratio("BM_ExportExcel", "BM_Baseline_WriteCellTexts65534");
+    ratio("BM_ExportExcelRefused", "BM_Baseline_WriteCellTexts");
+    ratio("BM_ExportHtml", "BM_Baseline_WriteCellTexts");
+    ratio("BM_ExportText", "BM_Baseline_WriteCellTexts");
+    ratio("BM_ExportXlsx", "BM_Baseline_WriteCellTexts");
+    ratio("BM_TitleClickSort", "BM_Baseline_StdSortStrings");
+    ratio("BM_LoadAndSort", "BM_Baseline_StdSortStrings");
+    ratio("BM_BuildExportSheet", "BM_Baseline_WriteCellTexts");
+    for (const auto& [group, perRow] : vantrel::bench::GrowthPerRow(times)) {
+        std::printf("%-22s per row over %ld rows:", group.c_str(), perRow.begin()->first);
+        for (const auto& [rows, time] : perRow) std::printf("  %ld: %.2f", rows, time / perRow.begin()->second);
+        std::printf("\n");
     }
-    std::map<std::string, double> times_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    vantrel::bench::RatioReporter reporter(vantrel::bench::RatioReporter::Clock::Wall, PrintRatios);
+    return vantrel::bench::RunBenchmarks(argc, argv, reporter);
 }

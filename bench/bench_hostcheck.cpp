@@ -5,6 +5,7 @@
 // threads seen in notices, and the process's thread count sampled from
 // /proc/self/status while the run lasts.
 #include "servers/THostRespondCheck.h"
+#include "support/LoopbackPorts.h"
 
 #include <asio.hpp>
 #include <benchmark/benchmark.h>
@@ -107,20 +108,17 @@ public:
         std::unique_lock lock(mutex_);
         return changed_.wait_for(lock, limit, [this] { return ended_; });
     }
-    Clock::time_point EndedAt() const {
-        std::lock_guard lock(mutex_);
-        return endedAt_;
-    }
-    size_t WorkersSeen() const {
-        std::lock_guard lock(mutex_);
-        return workers_.size();
-    }
-    size_t PeakInFlight() const {
-        std::lock_guard lock(mutex_);
-        return peakInFlight_;
-    }
+    Clock::time_point EndedAt() const { return Locked([this] { return endedAt_; }); }
+    size_t WorkersSeen() const { return Locked([this] { return workers_.size(); }); }
+    size_t PeakInFlight() const { return Locked([this] { return peakInFlight_; }); }
 
 private:
+    template <class Read>
+    auto Locked(Read read) const -> decltype(read()) {
+        std::lock_guard lock(mutex_);
+        return read();
+    }
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool ended_ = false;
@@ -131,49 +129,6 @@ private:
 };
 
 enum class Unreachable { Refused, Stalled };
-
-// Loopback endpoints for one iteration; connects to open ports complete in the
-// listen backlog, so nothing accepts.
-class LoopbackHosts {
-public:
-    uint16_t Open() {
-        auto acceptor = std::make_unique<asio::ip::tcp::acceptor>(
-            io_, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0));
-        const uint16_t port = acceptor->local_endpoint().port();
-        acceptors_.push_back(std::move(acceptor));
-        return port;
-    }
-    // Bound but never listening: the connect is refused at once. The socket
-    // stays bound so that no later bind, such as the next Open, can take the
-    // port; with bind-then-close that happened about once per run of this bench.
-    uint16_t Refused() {
-        auto socket = std::make_unique<asio::ip::tcp::socket>(io_);
-        socket->open(asio::ip::tcp::v4());
-        socket->bind({asio::ip::address_v4::loopback(), 0});
-        const uint16_t port = socket->local_endpoint().port();
-        fillers_.push_back(std::move(socket));
-        return port;
-    }
-    // A listener whose one-slot backlog is already taken: further SYNs are
-    // dropped and the connect hangs until its time-out.
-    uint16_t Stalled() {
-        auto acceptor = std::make_unique<asio::ip::tcp::acceptor>(io_);
-        acceptor->open(asio::ip::tcp::v4());
-        acceptor->bind({asio::ip::address_v4::loopback(), 0});
-        acceptor->listen(0);
-        const auto endpoint = acceptor->local_endpoint();
-        auto filler = std::make_unique<asio::ip::tcp::socket>(io_);
-        filler->connect(endpoint);
-        acceptors_.push_back(std::move(acceptor));
-        fillers_.push_back(std::move(filler));
-        return endpoint.port();
-    }
-
-private:
-    asio::io_context io_;
-    std::vector<std::unique_ptr<asio::ip::tcp::acceptor>> acceptors_;
-    std::vector<std::unique_ptr<asio::ip::tcp::socket>> fillers_;  // and bound-only sockets
-};
 
 // Baseline for the fast case: the connects a run makes (one per open host,
 // three per refused one), one after another on this thread with no checker.
@@ -203,7 +158,7 @@ void BM_HostCheck(benchmark::State& state, Unreachable unreachable) {
     double boundSeconds = 0;
 
     for (auto _ : state) {
-        LoopbackHosts net;
+        vantrel::test::LoopbackPorts net;
         vantrel::THostRespondCheck check;
         RunWatch watch;
         check.SetListener(&watch);

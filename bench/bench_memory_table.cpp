@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -50,61 +52,48 @@ void BM_Baseline_CopyAndSortStrings(benchmark::State& state) {
 }
 BENCHMARK(BM_Baseline_CopyAndSortStrings)->Unit(benchmark::kMillisecond);
 
-void BM_LoadTable(benchmark::State& state) {
+// Each iteration loads the answer into a new table and then does `then`.
+template <class Then>
+void LoadEach(benchmark::State& state, Then then) {
     for (auto _ : state) {
         vantrel::MemoryTable t;
         Load(t);
-        benchmark::DoNotOptimize(t.recordCount());
+        then(t);
     }
+}
+
+void BM_LoadTable(benchmark::State& state) {
+    LoadEach(state, [](vantrel::MemoryTable& t) { benchmark::DoNotOptimize(t.recordCount()); });
 }
 BENCHMARK(BM_LoadTable)->Unit(benchmark::kMillisecond);
 
 void BM_LoadAndIndex(benchmark::State& state) {
-    for (auto _ : state) {
-        vantrel::MemoryTable t;
-        Load(t);
+    LoadEach(state, [](vantrel::MemoryTable& t) {
         (void)t.addIndex("F3_DOWN", "F3", false);
         (void)t.setIndex("F3_DOWN");
         benchmark::DoNotOptimize(t.text(0, 3));
-    }
+    });
 }
 BENCHMARK(BM_LoadAndIndex)->Unit(benchmark::kMillisecond);
 
 void BM_LoadAndFilter(benchmark::State& state) {
-    for (auto _ : state) {
-        vantrel::MemoryTable t;
-        Load(t);
+    LoadEach(state, [](vantrel::MemoryTable& t) {
         (void)t.setFilter("F1 <> 'v999' AND F2 > 'v5'");
         benchmark::DoNotOptimize(t.recordCount());
-    }
+    });
 }
 BENCHMARK(BM_LoadAndFilter)->Unit(benchmark::kMillisecond);
 
 // Prints each result also as a multiple of the baseline.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto base = times_.find("BM_Baseline_CopyAndSortStrings");
-        if (base == times_.end() || base->second <= 0) return;
-        for (const auto& [name, time] : times_)
-            std::printf("%-34s %6.2fx baseline\n", name.c_str(), time / base->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+void PrintRatios(const vantrel::bench::Times& times) {
+    auto base = times.find("BM_Baseline_CopyAndSortStrings");
+    if (base == times.end() || base->second <= 0) return;
+    for (const auto& [name, time] : times) std::printf("%-34s %6.2fx baseline\n", name.c_str(), time / base->second);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    vantrel::bench::RatioReporter reporter(vantrel::bench::RatioReporter::Clock::Wall, PrintRatios);
+    return vantrel::bench::RunBenchmarks(argc, argv, reporter);
 }

@@ -4,6 +4,8 @@
 // in the same run.
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -112,34 +114,17 @@ BENCHMARK(BM_RequestClass_NoLog)->Unit(benchmark::kMillisecond)->UseRealTime()->
 BENCHMARK(BM_RequestClass_WithTransferLog)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Wall time: the exchange waits on the simulator, a separate process.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const auto& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        auto base = std::find_if(times_.begin(), times_.end(),
-                                 [](const auto& entry) { return entry.first.rfind("BM_Baseline", 0) == 0; });
-        if (base == times_.end() || base->second <= 0) return;
-        std::printf("\nRatio to the raw socket client (%d requests each, wall time):\n", kRequests);
-        for (const auto& [name, time] : times_) std::printf("  %-60s %8.2f\n", name.c_str(), time / base->second);
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+void PrintRatios(const vantrel::bench::Times& times) {
+    auto base = std::find_if(times.begin(), times.end(),
+                             [](const auto& entry) { return entry.first.rfind("BM_Baseline", 0) == 0; });
+    if (base == times.end() || base->second <= 0) return;
+    std::printf("\nRatio to the raw socket client (%d requests each, wall time):\n", kRequests);
+    for (const auto& [name, time] : times) std::printf("  %-60s %8.2f\n", name.c_str(), time / base->second);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    vantrel::bench::RatioReporter reporter(vantrel::bench::RatioReporter::Clock::Wall, PrintRatios);
+    return vantrel::bench::RunBenchmarks(argc, argv, reporter);
 }

@@ -85,12 +85,7 @@ endif()
 
 # The Excel 2007 export (Debian: libxlsxwriter-dev). Cross builds have no
 # package of it for the target and leave it out; the export then refuses.
-if(CMAKE_CROSSCOMPILING)
-  set(xlsx_default OFF)
-else()
-  set(xlsx_default ON)
-endif()
-option(VANTREL_XLSX "Build the Excel 2007 (.xlsx) export with libxlsxwriter" ${xlsx_default})
+vantrel_option(VANTREL_XLSX "Build the Excel 2007 (.xlsx) export with libxlsxwriter" NOT CMAKE_CROSSCOMPILING)
 if(VANTREL_XLSX)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(XLSXWRITER IMPORTED_TARGET xlsxwriter)

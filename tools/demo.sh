@@ -6,8 +6,8 @@
 # under Xvfb and leaves a picture of each step in build/demo/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-bin="$root/build/bin"
-port=17990
+linux="$root/build"
+bin="$linux/bin"
 
 if [ ! -x "$bin/vantrel" ]; then
     echo "The command-line client is not built (expected $bin/vantrel); run ./run.sh demo." >&2
@@ -20,31 +20,23 @@ if [ ! -x "$bin/vantrel-middleware" ]; then
     exec "$bin/vantrel" --help
 fi
 
+fail() {
+    echo "demo: $* (is port $port in use?)" >&2
+    exit 1
+}
+source "$root/tools/windows-simulator.sh"
+# The port of the sample Bank.ini.
+port=17990
+
 work="$(mktemp -d)"
-sim_pid=""
 cleanup() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
+    kill_simulator
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 cp "$root/examples/Bank.ini" "$work/Bank.ini"
-"$bin/vantrel-middleware" --listen "127.0.0.1:$port" --db "$work/demo.db" --reset >"$work/middleware.log" 2>&1 &
-sim_pid=$!
-
-# Wait until the simulator accepts connections (or has died).
-for _ in $(seq 1 50); do
-    if ! kill -0 "$sim_pid" 2>/dev/null; then
-        echo "The simulator did not start (is port $port in use?):" >&2
-        cat "$work/middleware.log" >&2
-        exit 1
-    fi
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then break; fi
-    sleep 0.1
-done
+start_simulator "$work/simulator"
 
 trade=8001234
 password=123456

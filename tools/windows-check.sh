@@ -101,12 +101,9 @@ unset VANTREL_APP_PATH
 mkdir -p "$WINEPREFIX"
 
 work="$(mktemp -d)"
-sim_pid=""
+source "$root/tools/windows-simulator.sh"
 cleanup() {
-    if [ -n "$sim_pid" ]; then
-        kill "$sim_pid" 2>/dev/null || true
-        wait "$sim_pid" 2>/dev/null || true
-    fi
+    kill_simulator
     [ -n "${tmux_socket:-}" ] && tmux -L "$tmux_socket" kill-server 2>/dev/null
     # Only this prefix's server.
     timeout 30 wineserver -k 2>/dev/null || true
@@ -151,7 +148,6 @@ account=6222020200112345678
 
 # The first session lets the simulator pick a free port; the second uses the
 # same one, since the transfer log names the server.
-source "$root/tools/windows-simulator.sh"
 
 # run_session NAME APP_PATH_AS_THE_CLIENT_SEES_IT CLIENT...
 run_session() {

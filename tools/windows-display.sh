@@ -1,7 +1,30 @@
 # A virtual display, a Wine prefix ready for Chinese text, and the window
 # helpers the Windows checks drive the library with. Sourced by
-# windows-gui-check.sh and windows-zip-check.sh; they define fail(), $work,
-# WINEPREFIX, and $host_pid while a host runs.
+# windows-gui-check.sh and windows-zip-check.sh; they define fail() and
+# $work, and $host_pid while a host runs.
+
+# The Wine settings of a check, with its prefix in $1, and the clean-up at
+# its exit of what it started: the host, the simulator, the display, the
+# prefix's Wine server and $work.
+start_check() {
+    export WINEPREFIX=$1
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+    unset VANTREL_APP_PATH
+    sim_pid=""
+    xvfb_pid=""
+    host_pid=""
+    trap end_check EXIT
+}
+
+end_check() {
+    local pid
+    for pid in "$host_pid" "$sim_pid" "$xvfb_pid"; do
+        [ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+    done
+    timeout 30 wineserver -k 2>/dev/null || true
+    rm -rf "$work"
+}
 
 # Xvfb on the first free display from $1; sets DISPLAY and $xvfb_pid.
 start_display() {

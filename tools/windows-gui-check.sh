@@ -30,27 +30,12 @@ fail() {
     exit 1
 }
 
-export WINEPREFIX="$win64/wine-prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-unset VANTREL_APP_PATH
-
 work="$(mktemp -d)"
-sim_pid=""
-xvfb_pid=""
-host_pid=""
-cleanup() {
-    for pid in "$host_pid" "$sim_pid" "$xvfb_pid"; do
-        [ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
-    done
-    timeout 30 wineserver -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/tools/windows-display.sh"
+start_check "$win64/wine-prefix"
 
 # ---- a display of our own, and the prefix
 
-source "$root/tools/windows-display.sh"
 start_display 90
 prepare_wine_prefix
 system64="$WINEPREFIX/drive_c/windows/system32"

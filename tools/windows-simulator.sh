@@ -1,5 +1,6 @@
-# The Linux simulator for the Windows checks, sourced by windows-check.sh and
-# windows-gui-check.sh; they define fail() and $linux (the Linux build folder).
+# The Linux simulator for the Windows checks and the demo, sourced by
+# windows-check.sh, windows-gui-check.sh, windows-zip-check.sh and demo.sh;
+# they define fail() and $linux (the Linux build folder).
 #
 # start_simulator FOLDER: a freshly seeded ledger in FOLDER, listening on
 # 127.0.0.1:$port (0 lets it pick a free port); sets $port and $sim_pid.
@@ -22,6 +23,13 @@ start_simulator() {
     done
     cat "$folder/middleware.out" >&2
     fail "the simulator did not start"
+}
+
+# For an exit trap: ends the simulator if one still runs, however it ends.
+kill_simulator() {
+    [ -n "$sim_pid" ] || return 0
+    kill "$sim_pid" 2>/dev/null || true
+    wait "$sim_pid" 2>/dev/null || true
 }
 
 stop_simulator() {

@@ -20,21 +20,8 @@ fail() {
 }
 
 work="$(mktemp -d)"
-sim_pid=""
-xvfb_pid=""
-host_pid=""
-export WINEPREFIX="$work/wine-prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-unset VANTREL_APP_PATH
-cleanup() {
-    for pid in "$host_pid" "$sim_pid" "$xvfb_pid"; do
-        [ -n "$pid" ] && { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
-    done
-    timeout 30 wineserver -k 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$root/tools/windows-display.sh"
+start_check "$work/wine-prefix"
 
 mkdir "$work/unpacked"
 unzip -q "$zip" -d "$work/unpacked"
@@ -51,7 +38,6 @@ grep -q "__stdcall" <<<"$readme" || fail "README.txt does not name __stdcall"
 
 # ---- a display and a 32-bit Wine prefix of our own
 
-source "$root/tools/windows-display.sh"
 source "$root/tools/windows-simulator.sh"
 start_display 121
 prepare_wine_prefix

@@ -10,10 +10,7 @@
 #include <string>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 
 #include "common/WideText.h"
 #else

@@ -4,6 +4,7 @@
 #include "common/Clock.h"
 #include "common/DailyLog.h"
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -34,6 +35,15 @@ void WriteErrorLog(std::string_view text) {
     const LocalDateTime now = ToLocal(Now());
     AppendToFile(DailyFileName(folder, ".log", now),
                  FormatDateTime(now, "  ") + "  " + OneLine(text) + std::string(kLogLineEnd));
+}
+
+Status TryWriteErrorLog(std::string_view text) {
+    try {
+        WriteErrorLog(text);
+        return Status::success();
+    } catch (const std::exception& failure) {
+        return Error{failure.what()};
+    }
 }
 
 }  // namespace vantrel

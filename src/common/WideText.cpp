@@ -1,9 +1,6 @@
 #include "common/WideText.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 
 namespace vantrel {
 

@@ -7,12 +7,7 @@
 
 #include <optional>
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "common/Win32.h"
 
 #include "common/ErrorLog.h"
 #include "common/TextCodec.h"

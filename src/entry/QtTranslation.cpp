@@ -10,10 +10,7 @@
 #include <memory>
 
 #ifdef Q_OS_WIN
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 
 #include <string>
 #else

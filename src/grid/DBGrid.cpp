@@ -91,6 +91,8 @@ public:
         try {
             paintCell(p, option, index);
         } catch (const std::exception& e) {
+            // A paint handler may not throw: a grid log that cannot be
+            // written loses this line, and the next paint tries again.
             (void)WriteGridLog(std::string(grid_log::kDrawFailed) + e.what());
         }
     }

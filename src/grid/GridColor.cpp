@@ -15,8 +15,6 @@ struct NamedColor {
     uint32_t value;
 };
 
-constexpr uint32_t System(uint32_t index) { return 0xFF000000u | index; }
-
 constexpr std::array kNamedColors{
     NamedColor{"clBlack", 0x000000},        NamedColor{"clMaroon", 0x000080},
     NamedColor{"clGreen", 0x008000},        NamedColor{"clOlive", 0x008080},
@@ -29,27 +27,16 @@ constexpr std::array kNamedColors{
     NamedColor{"clMoneyGreen", 0xC0DCC0},   NamedColor{"clSkyBlue", 0xF0CAA6},
     NamedColor{"clCream", 0xF0FBFF},        NamedColor{"clMedGray", 0xA4A0A0},
     NamedColor{"clNone", 0x1FFFFFFF},       NamedColor{"clDefault", 0x20000000},
-    NamedColor{"clScrollBar", System(0)},   NamedColor{"clBackground", System(1)},
-    NamedColor{"clActiveCaption", System(2)},
-    NamedColor{"clInactiveCaption", System(3)},
-    NamedColor{"clMenu", System(4)},        NamedColor{"clWindow", System(5)},
-    NamedColor{"clWindowFrame", System(6)}, NamedColor{"clMenuText", System(7)},
-    NamedColor{"clWindowText", System(8)},  NamedColor{"clCaptionText", System(9)},
-    NamedColor{"clActiveBorder", System(10)},
-    NamedColor{"clInactiveBorder", System(11)},
-    NamedColor{"clAppWorkSpace", System(12)},
-    NamedColor{"clHighlight", System(13)},  NamedColor{"clHighlightText", System(14)},
-    NamedColor{"clBtnFace", System(15)},    NamedColor{"clBtnShadow", System(16)},
-    NamedColor{"clGrayText", System(17)},   NamedColor{"clBtnText", System(18)},
-    NamedColor{"clInactiveCaptionText", System(19)},
-    NamedColor{"clBtnHighlight", System(20)},
-    NamedColor{"cl3DDkShadow", System(21)}, NamedColor{"cl3DLight", System(22)},
-    NamedColor{"clInfoText", System(23)},   NamedColor{"clInfoBk", System(24)},
-    NamedColor{"clHotLight", System(26)},
-    NamedColor{"clGradientActiveCaption", System(27)},
-    NamedColor{"clGradientInactiveCaption", System(28)},
-    NamedColor{"clMenuHighlight", System(29)},
-    NamedColor{"clMenuBar", System(30)},
+};
+
+// The system colours: a name's place in the list is its number behind
+// 0xFF000000 (25 has none).
+constexpr std::array<std::string_view, 31> kSystemColors{
+    "clScrollBar", "clBackground", "clActiveCaption", "clInactiveCaption", "clMenu", "clWindow", "clWindowFrame",
+    "clMenuText", "clWindowText", "clCaptionText", "clActiveBorder", "clInactiveBorder", "clAppWorkSpace",
+    "clHighlight", "clHighlightText", "clBtnFace", "clBtnShadow", "clGrayText", "clBtnText",
+    "clInactiveCaptionText", "clBtnHighlight", "cl3DDkShadow", "cl3DLight", "clInfoText", "clInfoBk", "",
+    "clHotLight", "clGradientActiveCaption", "clGradientInactiveCaption", "clMenuHighlight", "clMenuBar",
 };
 
 }  // namespace
@@ -65,6 +52,9 @@ Result<int32_t> ParseGridColor(std::string_view text) {
     }
     for (const auto& named : kNamedColors)
         if (EqualsNoCase(named.name, trimmed)) return static_cast<int32_t>(named.value);
+    for (std::size_t index = 0; index < kSystemColors.size(); ++index)
+        if (!kSystemColors[index].empty() && EqualsNoCase(kSystemColors[index], trimmed))
+            return static_cast<int32_t>(0xFF000000u | index);
     return Error{"\"" + std::string(text) + "\" is neither a colour number nor a colour name"};
 }
 

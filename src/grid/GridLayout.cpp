@@ -75,6 +75,7 @@ private:
     void defineFields(std::size_t columnLines);
     Status defineByTag();
     Status defineByFieldName(std::size_t columnLines);
+    Status addField(int number, std::string name, std::size_t line);
     void createTable(MemoryTable& table);
     void createDefaultIndex(MemoryTable& table);
 
@@ -256,35 +257,31 @@ Status LayoutBuilder::defineByTag() {
     for (std::size_t j = 0; j < tags.size(); ++j) {
         auto number = EntryInteger(tags[j], G, j);
         if (!number) return Error{number.error()};
-        auto type = RequiredEntry(lists_, DT, j);
-        if (!type) return Error{type.error()};
-        GridFieldDef def{*number, "Col" + std::to_string(*number), FieldTypeOfCode(**type), 0, **type};
-        if (**type == "0") {
-            auto size = RequiredEntry(lists_, DW, j);
-            if (!size) return Error{size.error()};
-            auto value = EntryInteger(**size, DW, j);
-            if (!value) return Error{value.error()};
-            def.size = *value;
-        }
-        layout_.fields.push_back(std::move(def));
+        if (auto added = addField(*number, "Col" + std::to_string(*number), j); !added) return added;
     }
     return Status::success();
 }
 
 Status LayoutBuilder::defineByFieldName(std::size_t columnLines) {
-    for (std::size_t k = 0; k < columnLines; ++k) {
-        auto type = RequiredEntry(lists_, DT, k);
-        if (!type) return Error{type.error()};
-        GridFieldDef def{static_cast<int>(k), keys_[9 + k], FieldTypeOfCode(**type), 0, **type};
-        if (**type == "0") {
-            auto size = RequiredEntry(lists_, DW, k);
-            if (!size) return Error{size.error()};
-            auto value = EntryInteger(**size, DW, k);
-            if (!value) return Error{value.error()};
-            def.size = *value;
-        }
-        layout_.fields.push_back(std::move(def));
+    for (std::size_t k = 0; k < columnLines; ++k)
+        if (auto added = addField(static_cast<int>(k), keys_[9 + k], k); !added) return added;
+    return Status::success();
+}
+
+// The field typed by entry `line` of the type list; a text field ("0") also
+// takes its size from the width list.
+Status LayoutBuilder::addField(int number, std::string name, std::size_t line) {
+    auto type = RequiredEntry(lists_, DT, line);
+    if (!type) return Error{type.error()};
+    GridFieldDef def{number, std::move(name), FieldTypeOfCode(**type), 0, **type};
+    if (**type == "0") {
+        auto size = RequiredEntry(lists_, DW, line);
+        if (!size) return Error{size.error()};
+        auto value = EntryInteger(**size, DW, line);
+        if (!value) return Error{value.error()};
+        def.size = *value;
     }
+    layout_.fields.push_back(std::move(def));
     return Status::success();
 }
 

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QPalette>
 
+#include <utility>
+
 namespace vantrel {
 
 namespace {
@@ -26,40 +28,18 @@ QString Q(const std::string& text) { return QString::fromUtf8(text.data(), stati
 }  // namespace
 
 uint32_t PaletteSystemColor(int n) {
-    const QPalette palette = QApplication::palette();
-    auto rgb = [](const QColor& c) { return static_cast<uint32_t>(c.rgb() & 0xFFFFFF); };
-    switch (n) {
-    case 4:  // menu
-    case 15: // button face
-    case 30: // menu bar
-        return rgb(palette.color(QPalette::Button));
-    case 5:
-        return rgb(palette.color(QPalette::Base));
-    case 7:
-    case 8:
-    case 18:
-        return rgb(palette.color(QPalette::Text));
-    case 13:
-        return rgb(palette.color(QPalette::Highlight));
-    case 14:
-        return rgb(palette.color(QPalette::HighlightedText));
-    case 16:
-        return rgb(palette.color(QPalette::Mid));
-    case 17:
-        return rgb(palette.color(QPalette::PlaceholderText));
-    case 20:
-        return rgb(palette.color(QPalette::Light));
-    case 21:
-        return rgb(palette.color(QPalette::Shadow));
-    case 22:
-        return rgb(palette.color(QPalette::Midlight));
-    case 23:
-        return rgb(palette.color(QPalette::ToolTipText));
-    case 24:
-        return rgb(palette.color(QPalette::ToolTipBase));
-    default:
-        return HtmlRgb(static_cast<int32_t>(0xFF000000u | static_cast<uint32_t>(n)));
-    }
+    // The Windows system colours the palette has a role for; the others
+    // keep their fixed values.
+    static const std::pair<int, QPalette::ColorRole> kRoles[] = {
+        {4, QPalette::Button},     {5, QPalette::Base},      {7, QPalette::Text},
+        {8, QPalette::Text},       {13, QPalette::Highlight}, {14, QPalette::HighlightedText},
+        {15, QPalette::Button},    {16, QPalette::Mid},       {17, QPalette::PlaceholderText},
+        {18, QPalette::Text},      {20, QPalette::Light},     {21, QPalette::Shadow},
+        {22, QPalette::Midlight},  {23, QPalette::ToolTipText}, {24, QPalette::ToolTipBase},
+        {30, QPalette::Button}};
+    for (const auto& [index, role] : kRoles)
+        if (index == n) return static_cast<uint32_t>(QApplication::palette().color(role).rgb() & 0xFFFFFF);
+    return HtmlRgb(static_cast<int32_t>(0xFF000000u | static_cast<uint32_t>(n)));
 }
 
 QColor GridQColor(int32_t color) {

@@ -143,12 +143,7 @@ Status TFormatDBGrid::FormatDBGrid(bool showMenu, bool buildColumns) {
         layout_.frozenCols = layout.frozenCols;
         layout_.logLines = layout.logLines;
     }
-    if (failed) return Status::success();
-    applyLayout();
-    if (showMenu && BuildGridMenu()) grid_->setPopupMenu(menu_.get());
-    routeEvents();
-    CreateProcessFlag = true;
-    grid_->setFormatted(true);
+    if (!failed) finishFormat(showMenu);
     return Status::success();
 }
 
@@ -160,13 +155,16 @@ Status TFormatDBGrid::FormatDBGrid(DBGrid* grid, bool showMenu, bool keepNode, b
     CreateProcessFlag = false;
     GridFormatOptions o = options(GridForm::ByFieldName, false, createFields, true);
     layout_ = FormatGridLayout(U(nodeName_), o, param_, texts_, &table_);
-    if (!layout_.createProcessFlag) return Status::success();
+    if (layout_.createProcessFlag) finishFormat(showMenu);
+    return Status::success();
+}
+
+void TFormatDBGrid::finishFormat(bool showMenu) {
     applyLayout();
     if (showMenu && BuildGridMenu()) grid_->setPopupMenu(menu_.get());
     routeEvents();
     CreateProcessFlag = true;
     grid_->setFormatted(true);
-    return Status::success();
 }
 
 void TFormatDBGrid::applyLayout() {

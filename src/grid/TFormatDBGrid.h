@@ -121,6 +121,8 @@ private:
     void attach(DBGrid* grid, bool route);
     void routeEvents();
     void applyLayout();
+    // The steps after a layout that applies: columns, menu, events, the flags.
+    void finishFormat(bool showMenu);
     GridFormatOptions options(GridForm form, bool showMenu, bool createFields, bool buildColumns) const;
 
     TGridParam param_;

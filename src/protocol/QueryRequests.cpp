@@ -4,112 +4,55 @@
 
 namespace vantrel {
 
-TQueryTransferMore::TQueryTransferMore(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
-    FormatMode = 1;
-    OperationName = Settings.OperationNames[1];
+TQueryTransferMore::TQueryTransferMore(Session& session, LogSink* owner) : TBankTransfer(session, owner, 1, 1) {
+    body_ = {{"CustBankAcctNo", &CustBankAcctNo}, {"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd},
+             {"MoneyType", &MoneyType}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
 
-bool TQueryTransferMore::Execute() {
-    return RunRequest(FunctionCode::TransferDetails, [this] {
-        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
-                             {"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"MoneyType", MoneyType},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
+bool TQueryTransferMore::Execute() { return SendBody(FunctionCode::TransferDetails); }
+
+TQueryBankMoney::TQueryBankMoney(Session& session, LogSink* owner)
+    : TBankTransfer(session, owner, 5, 2), QueryDate(TodayText()) {
+    body_ = {{"CustBankAcctNo", &CustBankAcctNo}, {"CustTradeID", &CustTradeID}, {"CustBankPass", &CustBankPass},
+             {"BusinType", &BusinType}, {"MoneyType", &MoneyType}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime},
+             {"QueryDate", &QueryDate}};
 }
 
-TQueryBankMoney::TQueryBankMoney(Session& session, LogSink* owner) : TBankTransfer(session, owner), QueryDate(TodayText()) {
-    FormatMode = 2;
-    OperationName = Settings.OperationNames[5];
+bool TQueryBankMoney::Execute() { return SendBody(FunctionCode::SupervisedBalance); }
+
+TQueryOrderID::TQueryOrderID(Session& session, LogSink* owner) : TBankTransfer(session, owner, 6) {
+    body_ = {{"CustTradeID", &CustTradeID}};
 }
 
-bool TQueryBankMoney::Execute() {
-    return RunRequest(FunctionCode::SupervisedBalance, [this] {
-        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
-                             {"CustTradeID", CustTradeID},
-                             {"CustBankPass", CustBankPass},
-                             {"BusinType", BusinType},
-                             {"MoneyType", MoneyType},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()},
-                             {"QueryDate", QueryDate}};
-    });
+bool TQueryOrderID::Execute() { return SendBody(FunctionCode::OrderId); }
+
+TQueryCardMoeny::TQueryCardMoeny(Session& session, LogSink* owner) : TBankTransfer(session, owner, 7, 3) {
+    body_ = {{"CustBankAcctNo", &CustBankAcctNo}, {"CustTradeID", &CustTradeID}, {"CustBankPass", &CustBankPass},
+             {"CustMoneyPwd", &CustMoneyPwd}, {"BusinType", &BusinType}, {"MoneySty", &MoneySty},
+             {"MoneyType", &MoneyType}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
 
-TQueryOrderID::TQueryOrderID(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[6]; }
+bool TQueryCardMoeny::Execute() { return SendBody(FunctionCode::CardBalance); }
 
-bool TQueryOrderID::Execute() {
-    return RunRequest(FunctionCode::OrderId, [this] { return RequestFields{{"CustTradeID", CustTradeID}}; });
+TQueryRateMore::TQueryRateMore(Session& session, LogSink* owner) : TBankTransfer(session, owner, 9, 4) {
+    body_ = {{"CustBankAcctNo", &CustBankAcctNo}, {"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd},
+             {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
 
-TQueryCardMoeny::TQueryCardMoeny(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
-    FormatMode = 3;
-    OperationName = Settings.OperationNames[7];
+bool TQueryRateMore::Execute() { return SendBody(FunctionCode::ExchangeRecords); }
+
+TQueryMarketMoney::TQueryMarketMoney(Session& session, LogSink* owner) : TBankTransfer(session, owner, 11, 5) {
+    body_ = {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"BusinType", &BusinType},
+             {"MoneySty", &MoneySty}, {"MoneyType", &MoneyType}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
 
-bool TQueryCardMoeny::Execute() {
-    return RunRequest(FunctionCode::CardBalance, [this] {
-        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
-                             {"CustTradeID", CustTradeID},
-                             {"CustBankPass", CustBankPass},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"BusinType", BusinType},
-                             {"MoneySty", MoneySty},
-                             {"MoneyType", MoneyType},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
+bool TQueryMarketMoney::Execute() { return SendBody(FunctionCode::MarketFunds); }
+
+TModifyMoneyPassWord::TModifyMoneyPassWord(Session& session, LogSink* owner) : TBankTransfer(session, owner, 2) {
+    body_ = {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"NCustMoneyPwd", &NCustMoneyPwd},
+             {kTradeDate}, {kTradeTime}};
 }
 
-TQueryRateMore::TQueryRateMore(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
-    FormatMode = 4;
-    OperationName = Settings.OperationNames[9];
-}
-
-bool TQueryRateMore::Execute() {
-    return RunRequest(FunctionCode::ExchangeRecords, [this] {
-        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
-                             {"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
-}
-
-TQueryMarketMoney::TQueryMarketMoney(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
-    FormatMode = 5;
-    OperationName = Settings.OperationNames[11];
-}
-
-bool TQueryMarketMoney::Execute() {
-    return RunRequest(FunctionCode::MarketFunds, [this] {
-        return RequestFields{{"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"BusinType", BusinType},
-                             {"MoneySty", MoneySty},
-                             {"MoneyType", MoneyType},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
-}
-
-TModifyMoneyPassWord::TModifyMoneyPassWord(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[2]; }
-
-bool TModifyMoneyPassWord::Execute() {
-    return RunRequest(FunctionCode::ChangePassword, [this] {
-        return RequestFields{{"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"NCustMoneyPwd", NCustMoneyPwd},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
-}
+bool TModifyMoneyPassWord::Execute() { return SendBody(FunctionCode::ChangePassword); }
 
 }  // namespace vantrel

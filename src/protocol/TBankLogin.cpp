@@ -5,24 +5,17 @@
 
 namespace vantrel {
 
-TBankLogin::TBankLogin(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
+TBankLogin::TBankLogin(Session& session, LogSink* owner) : TBankTransfer(session, owner, 0) {
     session.PacketKey = DefaultPacketKey;
-    OperationName = Settings.OperationNames[0];
+    body_ = {{"CustTradeID", &Settings.CustTradeID}, {"CustMoneyPwd", &Settings.CustMoneyPwd}, {kTradeDate},
+             {kTradeTime}};
 }
 
 bool TBankLogin::Execute() {
-    auto fields = [this] {
-        return RequestFields{
-            {"CustTradeID", Settings.CustTradeID},
-            {"CustMoneyPwd", Settings.CustMoneyPwd},
-            {"TradeDate", TodayText()},
-            {"TradeTime", NowText()},
-        };
-    };
     return Guarded([&] {
         // A value the wire cannot carry is refused before the old connection
         // is touched.
-        if (!EncodeFrame(FunctionCode::Login, fields())) return false;
+        if (!EncodeFrame(FunctionCode::Login, BodyFields())) return false;
 
         auto& client = session().SharedClient;
         // The old server's disconnect notice names the old server; the
@@ -33,7 +26,7 @@ bool TBankLogin::Execute() {
         if (!ConnectTo(Settings.Host, Settings.Port, Settings.TimeOut, Settings.Tls)) return false;
 
         // Date and time are taken when the body is built, after the connect.
-        const auto frame = EncodeFrame(FunctionCode::Login, fields());
+        const auto frame = EncodeFrame(FunctionCode::Login, BodyFields());
         return frame && Exchange(*frame);
     });
 }

@@ -107,6 +107,12 @@ TBankTransfer::TBankTransfer(Session& session, LogSink* owner) : OwnerWindow(own
     session_.BoundRequest = this;
 }
 
+TBankTransfer::TBankTransfer(Session& session, LogSink* owner, std::size_t operation, uint8_t formatMode)
+    : TBankTransfer(session, owner) {
+    FormatMode = formatMode;
+    OperationName = Settings.OperationNames.at(operation);
+}
+
 TBankTransfer::~TBankTransfer() {
     if (session_.BoundRequest == this) session_.BoundRequest = nullptr;
 }
@@ -184,6 +190,27 @@ bool TBankTransfer::RunRequest(std::string_view functionCode,
         const auto frame = EncodeFrame(functionCode, fields(), subCode);
         return frame && Exchange(*frame);
     });
+}
+
+bool TBankTransfer::SendBody(std::string_view functionCode, const std::optional<std::string>& subCode) {
+    return RunRequest(functionCode, [this] { return BodyFields(); }, subCode);
+}
+
+RequestFields TBankTransfer::BodyFields() const {
+    RequestFields fields;
+    for (const auto& [name, input] : body_) {
+        if (input)
+            fields.emplace_back(name, *input);
+        else
+            fields.emplace_back(name, name == kTradeDate ? TodayText() : NowText());
+    }
+    return fields;
+}
+
+std::string* TBankTransfer::Input(std::string_view name) {
+    for (const auto& field : body_)
+        if (field.name == name) return field.input;
+    return nullptr;
 }
 
 bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
@@ -385,21 +412,18 @@ std::string TBankTransfer::OperationNameOr(std::size_t index, const char* fallba
     return TrimView(name).empty() ? std::string(fallback) : name;
 }
 
-std::string TBankTransfer::FormatDate(std::string_view text) {
-    if (text.size() < 8) return std::string(text);
-    std::string out;
-    out.reserve(10);
-    out.append(text.substr(0, 4)).append(1, '-').append(text.substr(4, 2)).append(1, '-').append(text.substr(6, 2));
+// "yyyymmdd" and "hhmmss": the first `first` characters, then two and two,
+// joined by `separator`; a shorter text as it is.
+static std::string ThreeGroups(std::string_view text, std::size_t first, char separator) {
+    if (text.size() < first + 4) return std::string(text);
+    std::string out(text.substr(0, first));
+    out.append(1, separator).append(text.substr(first, 2)).append(1, separator).append(text.substr(first + 2, 2));
     return out;
 }
 
-std::string TBankTransfer::FormatTime(std::string_view text) {
-    if (text.size() < 6) return std::string(text);
-    std::string out;
-    out.reserve(8);
-    out.append(text.substr(0, 2)).append(1, ':').append(text.substr(2, 2)).append(1, ':').append(text.substr(4, 2));
-    return out;
-}
+std::string TBankTransfer::FormatDate(std::string_view text) { return ThreeGroups(text, 4, '-'); }
+
+std::string TBankTransfer::FormatTime(std::string_view text) { return ThreeGroups(text, 2, ':'); }
 
 std::string TBankTransfer::MessageText(std::string_view key) const {
     return IniTexts(Settings.IniFile())->readString("Values", key, "");

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -29,6 +30,16 @@ public:
 // One body field: the name sent on the wire and its value (UTF-8).
 using RequestField = std::pair<std::string, std::string>;
 using RequestFields = std::vector<RequestField>;
+
+// One entry of a request's body table: the name sent and the input member
+// that holds its value. The stamps TradeDate and TradeTime hold none: they
+// are today and now when the body is built.
+struct BodyField {
+    std::string_view name;
+    std::string* input = nullptr;
+};
+inline constexpr std::string_view kTradeDate = "TradeDate";
+inline constexpr std::string_view kTradeTime = "TradeTime";
 
 class TBankTransfer {
 public:
@@ -60,6 +71,10 @@ public:
 
     Session& session() const { return session_; }
 
+    // The input field sent under `name`; none when the request sends no
+    // such input (the stamps included).
+    std::string* Input(std::string_view name);
+
     // Grids attach to the result through its table.
     MemoryTable& ResultSource() { return ResultTable; }
 
@@ -81,6 +96,14 @@ public:
     static std::string FormatTime(std::string_view text);
 
 protected:
+    // A request named by Settings.OperationNames[operation] from the start,
+    // its answer shown in `formatMode`.
+    TBankTransfer(Session& session, LogSink* owner, std::size_t operation, uint8_t formatMode = 0);
+
+    // The body table, every field in the order sent: set by each request's
+    // constructor, over its own members.
+    std::vector<BodyField> body_;
+
     // The common pattern of Execute: checks and encodes the fields, makes
     // sure the connection is open, builds the header and exchanges. `fields`
     // is called again once connected, so that the date and time it sends are
@@ -88,6 +111,10 @@ protected:
     // otherwise SubCode.
     bool RunRequest(std::string_view functionCode, const std::function<RequestFields()>& fields,
                     const std::optional<std::string>& subCode = std::nullopt);
+    // RunRequest with the fields of the body table.
+    bool SendBody(std::string_view functionCode, const std::optional<std::string>& subCode = std::nullopt);
+    // The fields of the body table, the stamps taken now.
+    RequestFields BodyFields() const;
     // The request frame: the fields in GBK, names then values, behind the
     // prefix and the 100-byte header. A value the wire cannot carry is
     // reported (level 2) before anything is sent and gives no frame.

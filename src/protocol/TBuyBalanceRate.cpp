@@ -4,23 +4,15 @@
 
 namespace vantrel {
 
-TBuyBalanceRate::TBuyBalanceRate(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[8]; }
+TBuyBalanceRate::TBuyBalanceRate(Session& session, LogSink* owner) : TBankTransfer(session, owner, 8) {
+    body_ = {{"CustBankAcctNo", &CustBankAcctNo}, {"CustTradeID", &CustTradeID}, {"CustBankPass", &CustBankPass},
+             {"CustMoneyPwd", &CustMoneyPwd}, {"BusinType", &BusinType}, {"MoneySty", &MoneySty},
+             {"BaseMoneyType", &BaseMoneyType}, {"ChangeMoney", &ChangeMoney}, {"MoneyType", &MoneyType},
+             {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
+}
 
 bool TBuyBalanceRate::Execute() {
-    return RunRequest(Direction == 1 ? FunctionCode::SettleForex : FunctionCode::BuyForex, [this] {
-        return RequestFields{{"CustBankAcctNo", CustBankAcctNo},
-                             {"CustTradeID", CustTradeID},
-                             {"CustBankPass", CustBankPass},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"BusinType", BusinType},
-                             {"MoneySty", MoneySty},
-                             {"BaseMoneyType", BaseMoneyType},
-                             {"ChangeMoney", ChangeMoney},
-                             {"MoneyType", MoneyType},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
+    return SendBody(Direction == 1 ? FunctionCode::SettleForex : FunctionCode::BuyForex);
 }
 
 }  // namespace vantrel

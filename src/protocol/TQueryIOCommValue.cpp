@@ -7,16 +7,12 @@
 
 namespace vantrel {
 
-TQueryIOCommValue::TQueryIOCommValue(Session& session, LogSink* owner) : TBankTransfer(session, owner) { OperationName = Settings.OperationNames[10]; }
+TQueryIOCommValue::TQueryIOCommValue(Session& session, LogSink* owner) : TBankTransfer(session, owner, 10) {
+    body_ = {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
+}
 
 bool TQueryIOCommValue::Execute() {
-    return RunRequest(FunctionCode::SystemParams, [this] {
-        return RequestFields{{"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    }, std::string("1") + (Direction == 1 ? "1" : "0"));
+    return SendBody(FunctionCode::SystemParams, std::string("1") + (Direction == 1 ? "1" : "0"));
 }
 
 std::string TQueryIOCommValue::CommissionText() {

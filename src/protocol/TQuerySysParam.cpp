@@ -6,17 +6,12 @@
 
 namespace vantrel {
 
-TQuerySysParam::TQuerySysParam(Session& session, LogSink* owner) : TBankTransfer(session, owner) { SubCode.assign(1, '0'); }
-
-bool TQuerySysParam::Execute() {
-    return RunRequest(FunctionCode::SystemParams, [this] {
-        return RequestFields{{"CustTradeID", CustTradeID},
-                             {"CustMoneyPwd", CustMoneyPwd},
-                             {"Memo", Memo},
-                             {"TradeDate", TodayText()},
-                             {"TradeTime", NowText()}};
-    });
+TQuerySysParam::TQuerySysParam(Session& session, LogSink* owner) : TBankTransfer(session, owner) {
+    SubCode.assign(1, '0');
+    body_ = {{"CustTradeID", &CustTradeID}, {"CustMoneyPwd", &CustMoneyPwd}, {"Memo", &Memo}, {kTradeDate}, {kTradeTime}};
 }
+
+bool TQuerySysParam::Execute() { return SendBody(FunctionCode::SystemParams); }
 
 std::string TQuerySysParam::FindParam(std::string_view param, std::string_view orderCode) {
     return BankPolicy(ResultTable).FindParam(param, orderCode);

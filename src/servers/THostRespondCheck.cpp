@@ -105,30 +105,28 @@ std::optional<THostInfo> THostRespondCheck::FindHost(int32_t hostId) const {
     return std::nullopt;
 }
 
-bool THostRespondCheck::IsChecking() const {
-    std::lock_guard lock(mutex_);
-    return running_;
+// A copy of `value`, read under `mutex`.
+template <class T>
+static T ReadLocked(std::mutex& mutex, const T& value) {
+    std::lock_guard lock(mutex);
+    return value;
 }
+
+bool THostRespondCheck::IsChecking() const { return ReadLocked(mutex_, running_); }
 
 void THostRespondCheck::SetMaxTries(uint16_t tries) {
     std::lock_guard lock(mutex_);
     maxTries_ = std::max<uint16_t>(tries, 1);
 }
 
-uint16_t THostRespondCheck::MaxTries() const {
-    std::lock_guard lock(mutex_);
-    return maxTries_;
-}
+uint16_t THostRespondCheck::MaxTries() const { return ReadLocked(mutex_, maxTries_); }
 
 void THostRespondCheck::SetTolerance(int64_t ms) {
     std::lock_guard lock(mutex_);
     tolerance_ = std::max<int64_t>(ms, 0);
 }
 
-int64_t THostRespondCheck::Tolerance() const {
-    std::lock_guard lock(mutex_);
-    return tolerance_;
-}
+int64_t THostRespondCheck::Tolerance() const { return ReadLocked(mutex_, tolerance_); }
 
 std::string THostRespondCheck::StatusText(int code) {
     switch (code) {

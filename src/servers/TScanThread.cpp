@@ -1,5 +1,7 @@
 #include "servers/TScanThread.h"
 
+#include "common/ErrorLog.h"
+
 #include <memory>
 
 #include "protocol/TlsStream.h"
@@ -57,8 +59,13 @@ void TScanThread::Run() {
             const int64_t elapsed = Now() - reference;
             owner_.ReportAttempt(*this, *job, connected, !connected && Terminated(), elapsed);
         }
+    } catch (const std::exception& failure) {
+        // An unexpected failure ends this worker like running out of work;
+        // the error log keeps its cause, and a log that cannot be written
+        // has nowhere left to report to.
+        static_cast<void>(TryWriteErrorLog(std::string("THostRespondCheck worker: ") + failure.what()));
     } catch (...) {
-        // An unexpected failure ends this worker like running out of work.
+        static_cast<void>(TryWriteErrorLog("THostRespondCheck worker: unknown failure"));
     }
     Disconnect();
     if (!Terminated()) owner_.WorkerDone(*this);

@@ -4,12 +4,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "common/Win32.h"
 
 namespace vantrel {
 namespace {

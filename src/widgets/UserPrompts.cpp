@@ -12,10 +12,7 @@
 #include <QUrl>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 #include <shellapi.h>
 
 #include <string>

@@ -184,6 +184,46 @@ TEST_F(CliCommands, QueriesSendTheirOwnFields) {
     EXPECT_EQ(Sent(requests[5], "NCustMoneyPwd"), "abc789");
 }
 
+TEST_F(CliCommands, BankRulesRefuseWhatTheMainWindowWouldBeforeSendingIt) {
+    // Bank 005: withdrawals on and wanting the bank password, the commission
+    // off, and no deposit switch at all (off, as the window reads it).
+    const std::vector<std::string> params = {"OrderCode", "Param", "ProRet", "005", "50006",  "0",
+                                             "005",       "PASSWORD", "50006", "005", "IFRATE", "1"};
+    const std::vector<std::string> withdraw = {"withdraw", "--bank", "005", "--account", "6222001", "--amount", "1"};
+    struct Case {
+        std::vector<std::string> args;
+        std::string refusal;
+    };
+    const std::vector<Case> cases = {
+        {withdraw, "bank 005 asks for its bank password for withdrawals: give --bank-password-stdin (or "
+                   "--bank-password)"},
+        {{"commission", "deposit", "--bank", "005", "--amount", "1"}, "bank 005 does not offer the commission query"},
+        {{"deposit", "--bank", "005", "--account", "6222001", "--amount", "1"}, "bank 005 does not offer deposits"},
+    };
+    for (const auto& c : cases) {
+        ExpectAccountsLogin();
+        server.enqueue({AnswerFrame(params, 3)});
+        auto args = c.args;
+        args.push_back("--bank-rules");
+        const auto outcome = Vantrel(Login(args));
+        EXPECT_EQ(outcome.status, 1) << c.refusal;
+        EXPECT_EQ(outcome.err, "vantrel: " + c.refusal + "\n");
+    }
+    ExpectAccountsLogin();
+    server.enqueue({AnswerFrame(params, 3)});
+    server.enqueue({AnswerFrame({"SerialNo", "1"}, 1)});
+    auto allowed = withdraw;
+    allowed.insert(allowed.end(), {"--bank-password-stdin", "--bank-rules"});
+    EXPECT_EQ(Vantrel(Login(allowed), "123456\n888888\n").status, 0);
+
+    // A refused command sends the login and the parameter query only.
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 9u);
+    EXPECT_EQ(requests[1].substr(0, 7), "700020 ");
+    EXPECT_EQ(requests[7].substr(0, 7), "700020 ");
+    EXPECT_EQ(requests[8].substr(0, 5), "90005");
+}
+
 TEST_F(CliCommands, AFailedRequestPrintsTheMessageOnStandardErrorAndExitsOne) {
     ExpectAccountsLogin();
     server.enqueue({AnswerFrame({"Code", "Message", "E1004", "资金余额不足"}, 2, "E1004")});

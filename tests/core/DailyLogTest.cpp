@@ -83,6 +83,10 @@ TEST_F(DailyLog, FailuresToWriteAreThrown) {
     // The logs folder cannot be created: a file of that name is in the way.
     folder.write("logs", "not a folder");
     EXPECT_THROW(WriteErrorLog("lost?"), std::runtime_error);
+    // Where nothing may throw, the same failure comes back.
+    const Status tried = TryWriteErrorLog("lost?");
+    EXPECT_FALSE(tried.ok());
+    EXPECT_FALSE(tried.error().empty());
 }
 
 }  // namespace

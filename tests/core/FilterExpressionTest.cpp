@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -35,59 +37,80 @@ bool Matches(std::string_view expression, const std::vector<FieldValue>& row) {
     return filter.matches(row);
 }
 
+// One expression on one row (texts as for Row) and whether it matches.
+struct MatchCase {
+    std::string_view expression;
+    std::vector<std::string> row;
+    bool matches;
+};
+
+void ExpectMatches(std::initializer_list<MatchCase> cases) {
+    for (const auto& [expression, row, matches] : cases)
+        EXPECT_EQ(Matches(expression, Row(row)), matches) << expression;
+}
+
 TEST(FilterExpression, TextCellsCompareAsNumbersWhenBothSidesAreNumbers) {
-    EXPECT_FALSE(Matches("BANKID<>999", Row({"999"})));
-    EXPECT_TRUE(Matches("BANKID=999", Row({"999"})));
-    EXPECT_TRUE(Matches("BANKID<>999", Row({"001"})));
-    EXPECT_TRUE(Matches("BANKID=999", Row({"0999"})));
-    EXPECT_TRUE(Matches("BANKID<>999", Row({"ABC"})));
-    // Numerically 10 > 9, although "10" < "9" as text.
-    EXPECT_TRUE(Matches("BankID > 9", Row({"10"})));
-    EXPECT_TRUE(Matches("BankID < 'b'", Row({"10"})));
-    EXPECT_TRUE(Matches("BankID = '999'", Row({"999.0"})));
+    ExpectMatches({
+        {"BANKID<>999", {"999"}, false},
+        {"BANKID=999", {"999"}, true},
+        {"BANKID<>999", {"001"}, true},
+        {"BANKID=999", {"0999"}, true},
+        {"BANKID<>999", {"ABC"}, true},
+        // Numerically 10 > 9, although "10" < "9" as text.
+        {"BankID > 9", {"10"}, true},
+        {"BankID < 'b'", {"10"}, true},
+        {"BankID = '999'", {"999.0"}, true},
+    });
 }
 
 TEST(FilterExpression, TypedFieldsAndOperators) {
-    auto row = Row({"1", "x", "1", "-12.5", "2024-03-05"});
-    EXPECT_TRUE(Matches("TRADETYPE=1", row));
-    EXPECT_FALSE(Matches("TRADETYPE=0", row));
-    EXPECT_TRUE(Matches("Amount < -0.5", row));
-    EXPECT_TRUE(Matches("Amount <= -12.5", row));
-    EXPECT_TRUE(Matches("Amount >= -12.50", row));
-    EXPECT_FALSE(Matches("Amount > -12.5", row));
-    EXPECT_TRUE(Matches("Amount <> +12.5", row));
-    EXPECT_TRUE(Matches("Day = '2024-03-05'", row));
-    EXPECT_TRUE(Matches("Day > 20240304", row));
-    EXPECT_TRUE(Matches("Day < '2024-12-01'", row));
-    EXPECT_TRUE(Matches("TradeType = BankID", row));
-    EXPECT_FALSE(Matches("Amount > TradeType", row));
+    const std::vector<std::string> row = {"1", "x", "1", "-12.5", "2024-03-05"};
+    ExpectMatches({
+        {"TRADETYPE=1", row, true},
+        {"TRADETYPE=0", row, false},
+        {"Amount < -0.5", row, true},
+        {"Amount <= -12.5", row, true},
+        {"Amount >= -12.50", row, true},
+        {"Amount > -12.5", row, false},
+        {"Amount <> +12.5", row, true},
+        {"Day = '2024-03-05'", row, true},
+        {"Day > 20240304", row, true},
+        {"Day < '2024-12-01'", row, true},
+        {"TradeType = BankID", row, true},
+        {"Amount > TradeType", row, false},
+    });
 }
 
 TEST(FilterExpression, TextComparesIgnoringCaseAndQuotesDouble) {
-    EXPECT_TRUE(Matches("Name = 'o''brien'", Row({"1", "O'Brien"})));
-    EXPECT_TRUE(Matches("name = \"say \"\"HI\"\"\"", Row({"1", "Say \"hi\""})));
-    EXPECT_TRUE(Matches("Name='中国银行'", Row({"1", "中国银行"})));
-    EXPECT_TRUE(Matches("Name > 'ALPHA'", Row({"1", "beta"})));
-    EXPECT_TRUE(Matches("[Name] = 'x'", Row({"1", "X"})));
+    ExpectMatches({
+        {"Name = 'o''brien'", {"1", "O'Brien"}, true},
+        {"name = \"say \"\"HI\"\"\"", {"1", "Say \"hi\""}, true},
+        {"Name='中国银行'", {"1", "中国银行"}, true},
+        {"Name > 'ALPHA'", {"1", "beta"}, true},
+        {"[Name] = 'x'", {"1", "X"}, true},
+    });
 }
 
 TEST(FilterExpression, NullReadsAsEmptyTextAndNoNumber) {
-    auto row = Row({"1"});
-    EXPECT_TRUE(Matches("Name = ''", row));
-    EXPECT_FALSE(Matches("TradeType = 0", row));
-    EXPECT_TRUE(Matches("Amount <> 0", row));
+    ExpectMatches({
+        {"Name = ''", {"1"}, true},
+        {"TradeType = 0", {"1"}, false},
+        {"Amount <> 0", {"1"}, true},
+    });
 }
 
 TEST(FilterExpression, PrecedenceIsNotThenAndThenOr) {
-    auto row = Row({"1", "a", "0"});
-    // OR binds loosest: true OR (false AND ...).
-    EXPECT_TRUE(Matches("BankID=1 or TradeType=1 and Name='a'", row));
-    EXPECT_FALSE(Matches("(BankID=1 OR TradeType=1) AND Name='b'", row));
-    // NOT applies to the comparison next to it only.
-    EXPECT_TRUE(Matches("NOT TradeType=1 AND Name='a'", row));
-    EXPECT_FALSE(Matches("NOT (TradeType=0 AND Name='a')", row));
-    EXPECT_TRUE(Matches("not not BankID=1", row));
-    EXPECT_TRUE(Matches("((BankID=2) Or (BankID=3)) OR (Name='A' aNd NOT (TradeType<>0))", row));
+    const std::vector<std::string> row = {"1", "a", "0"};
+    ExpectMatches({
+        // OR binds loosest: true OR (false AND ...).
+        {"BankID=1 or TradeType=1 and Name='a'", row, true},
+        {"(BankID=1 OR TradeType=1) AND Name='b'", row, false},
+        // NOT applies to the comparison next to it only.
+        {"NOT TradeType=1 AND Name='a'", row, true},
+        {"NOT (TradeType=0 AND Name='a')", row, false},
+        {"not not BankID=1", row, true},
+        {"((BankID=2) Or (BankID=3)) OR (Name='A' aNd NOT (TradeType<>0))", row, true},
+    });
 }
 
 TEST(FilterExpression, SyntaxErrorsAreReported) {

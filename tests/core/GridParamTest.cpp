@@ -22,9 +22,24 @@ protected:
         return std::move(param).value();
     }
 
+    GridTexts texts(const TGridParam& param) const {
+        return LoadGridTexts(Profile::Load(folder.path() / "Bank.ini"), param);
+    }
+
     test::TestFolder folder;
     test::ScopedAppPath app{folder};
 };
+
+// The colour settings a case expects, by their reader.
+struct ColorCase {
+    const char* name;
+    int32_t (TGridParam::*read)() const;
+    int32_t expected;
+};
+
+void ExpectColors(const TGridParam& param, std::initializer_list<ColorCase> cases) {
+    for (const auto& [name, read, expected] : cases) EXPECT_EQ((param.*read)(), expected) << name;
+}
 
 TEST_F(GridParamTest, WithoutBankIniTheBuiltInStylesApplyAndEverythingIsOff) {
     const TGridParam param = load();
@@ -43,14 +58,13 @@ TEST_F(GridParamTest, WithoutBankIniTheBuiltInStylesApplyAndEverythingIsOff) {
 
     EXPECT_FALSE(param.fixed3DFlag());
     EXPECT_FALSE(param.footerCountFlag());
-    EXPECT_EQ(param.selectColor(), 0);
-    EXPECT_EQ(param.titleUpColor(), 0);
-    EXPECT_EQ(param.titleLineColor(), 8421504);
-    EXPECT_EQ(param.dataLineColor(), 12632256);
+    ExpectColors(param, {{"SelectColor", &TGridParam::selectColor, 0},
+                         {"TitleUpColor", &TGridParam::titleUpColor, 0},
+                         {"TitleLineColor", &TGridParam::titleLineColor, 8421504},
+                         {"DataLineColor", &TGridParam::dataLineColor, 12632256}});
 
-    const GridTexts texts = LoadGridTexts(Profile::Load(folder.path() / "Bank.ini"), param);
-    EXPECT_EQ(texts.totalCaption, "");
-    EXPECT_EQ(texts.buttonGlyphFileName, "");
+    EXPECT_EQ(texts(param).totalCaption, "");
+    EXPECT_EQ(texts(param).buttonGlyphFileName, "");
 }
 
 TEST_F(GridParamTest, WithBankIniAnEmptyStyleSectionReadsAsTheBankIniDefaults) {
@@ -67,14 +81,13 @@ TEST_F(GridParamTest, WithBankIniAnEmptyStyleSectionReadsAsTheBankIniDefaults) {
 
     EXPECT_TRUE(param.fixed3DFlag());  // absent key: on
     EXPECT_TRUE(param.changeDataColorFlag());
-    EXPECT_EQ(param.titleUpColor(), -16777201);
-    EXPECT_EQ(param.oldColor(), 16777215);
-    EXPECT_EQ(param.selectColor(), 12639424);
-    EXPECT_EQ(param.checkedColor(), 12639424);
+    ExpectColors(param, {{"TitleUpColor", &TGridParam::titleUpColor, -16777201},
+                         {"OldColor", &TGridParam::oldColor, 16777215},
+                         {"SelectColor", &TGridParam::selectColor, 12639424},
+                         {"CheckedColor", &TGridParam::checkedColor, 12639424}});
 
-    const GridTexts texts = LoadGridTexts(Profile::Load(folder.path() / "Bank.ini"), param);
-    EXPECT_EQ(texts.totalCaption, "合计");
-    EXPECT_EQ(texts.buttonGlyphFileName, "");
+    EXPECT_EQ(texts(param).totalCaption, "合计");
+    EXPECT_EQ(texts(param).buttonGlyphFileName, "");
 }
 
 TEST_F(GridParamTest, ReadsKeysInEveryIntegerFormAndFallsBackOnUnreadableOnes) {
@@ -85,10 +98,10 @@ TEST_F(GridParamTest, ReadsKeysInEveryIntegerFormAndFallsBackOnUnreadableOnes) {
     const TGridParam param = load();
     EXPECT_FALSE(param.fixed3DFlag());
     EXPECT_TRUE(param.linesFlag());
-    EXPECT_EQ(param.selectColor(), 0xFF0000);
-    EXPECT_EQ(param.evenColor(), 12632256);
-    EXPECT_EQ(param.oldColor(), 16777215);
-    EXPECT_EQ(param.titleHotColor(), -16777201);
+    ExpectColors(param, {{"SelectColor", &TGridParam::selectColor, 0xFF0000},
+                         {"EvenColor", &TGridParam::evenColor, 12632256},
+                         {"OldColor", &TGridParam::oldColor, 16777215},
+                         {"TitleHotColor", &TGridParam::titleHotColor, -16777201}});
 
     const GridFont& font = param.dataStyle().Font;
     EXPECT_TRUE(font.bold);
@@ -101,9 +114,9 @@ TEST_F(GridParamTest, ReadsKeysInEveryIntegerFormAndFallsBackOnUnreadableOnes) {
     EXPECT_EQ(param.dataStyle().RowHeight, 21);
     EXPECT_EQ(param.dataStyle().Color, -16777201);  // names are not integers here
 
-    const GridTexts texts = LoadGridTexts(Profile::Load(folder.path() / "Bank.ini"), param);
-    EXPECT_EQ(texts.totalCaption, "总计");
-    EXPECT_EQ(texts.buttonGlyphFileName, folder.appPath() + "res" + kPathDelimiter + "btn.bmp");
+    const GridTexts read = texts(param);
+    EXPECT_EQ(read.totalCaption, "总计");
+    EXPECT_EQ(read.buttonGlyphFileName, folder.appPath() + "res" + kPathDelimiter + "btn.bmp");
 }
 
 TEST_F(GridParamTest, SettersChangeOnlyTheirField) {

@@ -1,5 +1,7 @@
 #include "servers/THostRespondCheck.h"
 
+#include "support/LoopbackPorts.h"
+
 #include <asio.hpp>
 #include <gtest/gtest.h>
 
@@ -80,44 +82,14 @@ std::vector<int> CodesOf(const std::vector<Event>& events, int32_t hostId) {
     return codes;
 }
 
-// Loopback endpoints of three kinds. Connects to an open port complete in the
-// listen backlog, so nothing needs to accept.
-class Loopback {
-public:
-    uint16_t OpenPort() {
-        auto acceptor = std::make_unique<asio::ip::tcp::acceptor>(
-            io_, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0));
-        const uint16_t port = acceptor->local_endpoint().port();
-        acceptors_.push_back(std::move(acceptor));
-        return port;
-    }
-    void OpenPort(uint16_t port) {
-        acceptors_.push_back(std::make_unique<asio::ip::tcp::acceptor>(
-            io_, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), port)));
-    }
-    static uint16_t ClosedPort() {
-        asio::io_context io;
-        asio::ip::tcp::acceptor acceptor(io, {asio::ip::address_v4::loopback(), 0});
-        return acceptor.local_endpoint().port();
-    }
-    // A listener whose one-slot backlog is already full: further connects stall.
-    uint16_t StallingPort() {
-        auto acceptor = std::make_unique<asio::ip::tcp::acceptor>(io_);
-        acceptor->open(asio::ip::tcp::v4());
-        acceptor->bind({asio::ip::address_v4::loopback(), 0});
-        acceptor->listen(0);
-        const auto endpoint = acceptor->local_endpoint();
-        auto filler = std::make_unique<asio::ip::tcp::socket>(io_);
-        filler->connect(endpoint);
-        acceptors_.push_back(std::move(acceptor));
-        fillers_.push_back(std::move(filler));
-        return endpoint.port();
-    }
+using test::LoopbackPorts;
 
-private:
-    asio::io_context io_;
-    std::vector<std::unique_ptr<asio::ip::tcp::acceptor>> acceptors_;
-    std::vector<std::unique_ptr<asio::ip::tcp::socket>> fillers_;
+// A checker whose notices a recorder keeps, and loopback ports to probe.
+struct ObservedCheck {
+    ObservedCheck() { check.SetListener(&rec); }
+    LoopbackPorts net;
+    Recorder rec;
+    THostRespondCheck check;
 };
 
 TEST(HostRespondCheck, AddHostTakesDottedIPv4AndUniqueKeysOnly) {
@@ -172,11 +144,9 @@ TEST(HostRespondCheck, StatusTexts) {
 }
 
 TEST(HostRespondCheck, ReachableHostNoticesInOrder) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
-    ASSERT_TRUE(check.AddHost(4, "127.0.0.1", net.OpenPort()));
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
+    ASSERT_TRUE(check.AddHost(4, "127.0.0.1", net.Open()));
     ASSERT_TRUE(check.StartCheck(1));
     ASSERT_TRUE(rec.WaitForEnds(1));
     EXPECT_FALSE(check.IsChecking());
@@ -202,10 +172,9 @@ TEST(HostRespondCheck, ReachableHostNoticesInOrder) {
 }
 
 TEST(HostRespondCheck, RefusingHostIsGivenUpAfterThreeAttempts) {
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
-    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", Loopback::ClosedPort()));
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
+    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", LoopbackPorts::Closed()));
     check.StartCheck(1);
     ASSERT_TRUE(rec.WaitForEnds(1));
 
@@ -220,13 +189,11 @@ TEST(HostRespondCheck, RefusingHostIsGivenUpAfterThreeAttempts) {
 }
 
 TEST(HostRespondCheck, StalledConnectIsBoundedAndTriesAreInjectable) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
     check.SetConnectTimeout(100ms);
     check.SetMaxTries(2);
-    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.StallingPort()));
+    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.Stalled()));
     check.StartCheck(1);
     ASSERT_TRUE(rec.WaitForEnds(1));
     EXPECT_EQ(CodesOf(rec.Events(), 1), (std::vector<int>{2, 5, 2, 5, 5}));
@@ -235,11 +202,9 @@ TEST(HostRespondCheck, StalledConnectIsBoundedAndTriesAreInjectable) {
 }
 
 TEST(HostRespondCheck, PortOutsideTcpRangeIsNeverConnected) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
-    const uint16_t open = net.OpenPort();
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
+    const uint16_t open = net.Open();
     // Would reach the open port if the number were cut to 16 bits.
     ASSERT_TRUE(check.AddHost(1, "127.0.0.1", open + 65536));
     check.StartCheck(1);
@@ -248,13 +213,11 @@ TEST(HostRespondCheck, PortOutsideTcpRangeIsNeverConnected) {
 }
 
 TEST(HostRespondCheck, ParallelRunSendsFirstAndEndOnce) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
-    for (int32_t id = 1; id <= 3; ++id) ASSERT_TRUE(check.AddHost(id, "127.0.0.1", net.OpenPort()));
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
+    for (int32_t id = 1; id <= 3; ++id) ASSERT_TRUE(check.AddHost(id, "127.0.0.1", net.Open()));
     for (int32_t id = 4; id <= 5; ++id)
-        ASSERT_TRUE(check.AddHost(id, "127.0.0.1", Loopback::ClosedPort()));
+        ASSERT_TRUE(check.AddHost(id, "127.0.0.1", LoopbackPorts::Closed()));
     check.StartCheck(static_cast<uint16_t>(check.HostCount()));
     ASSERT_TRUE(rec.WaitForEnds(1));
     check.StopCheck();  // after a natural end: joins only, no second end
@@ -273,9 +236,8 @@ TEST(HostRespondCheck, ParallelRunSendsFirstAndEndOnce) {
 }
 
 TEST(HostRespondCheck, ZeroWorkersStartAndEndNothing) {
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
     ASSERT_TRUE(check.AddHost(1, "127.0.0.1", 1));
     EXPECT_TRUE(check.StartCheck(0));
     EXPECT_FALSE(check.IsChecking());
@@ -286,15 +248,13 @@ TEST(HostRespondCheck, ZeroWorkersStartAndEndNothing) {
 }
 
 TEST(HostRespondCheck, StopCheckAbortsStalledConnectAndEndsOnce) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
     check.StopCheck();  // no run: nothing
     EXPECT_TRUE(rec.Events().empty());
 
     check.SetConnectTimeout(20s);
-    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.StallingPort()));
+    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.Stalled()));
     check.StartCheck(1);
     EXPECT_TRUE(check.IsChecking());
     ASSERT_TRUE(rec.WaitForStatus(1, hsChecking));
@@ -315,12 +275,10 @@ TEST(HostRespondCheck, StopCheckAbortsStalledConnectAndEndsOnce) {
 }
 
 TEST(HostRespondCheck, RestartMidRunEndsOldRunAndStartsClean) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
     check.SetConnectTimeout(20s);
-    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.StallingPort()));
+    ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.Stalled()));
     check.StartCheck(1);
     ASSERT_TRUE(rec.WaitForStatus(1, hsChecking));
 
@@ -341,14 +299,14 @@ TEST(HostRespondCheck, RestartMidRunEndsOldRunAndStartsClean) {
 }
 
 TEST(HostRespondCheck, DestructorStopsRunningWorkers) {
-    Loopback net;
+    LoopbackPorts net;
     Recorder rec;
     {
         THostRespondCheck check;
         check.SetListener(&rec);
         check.SetConnectTimeout(20s);
-        ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.StallingPort()));
-        ASSERT_TRUE(check.AddHost(2, "127.0.0.1", net.StallingPort()));
+        ASSERT_TRUE(check.AddHost(1, "127.0.0.1", net.Stalled()));
+        ASSERT_TRUE(check.AddHost(2, "127.0.0.1", net.Stalled()));
         check.StartCheck(2);
         ASSERT_TRUE(rec.WaitForStatus(2, hsChecking));
     }
@@ -408,16 +366,14 @@ TEST(HostRespondCheck, ChooseBestHostPicksAtRandomWithinTolerance) {
 }
 
 TEST(HostRespondCheck, HostConnectingOnLastAttemptStaysConnected) {
-    Loopback net;
-    Recorder rec;
-    THostRespondCheck check;
-    check.SetListener(&rec);
-    const uint16_t port = Loopback::ClosedPort();
+    ObservedCheck run;
+    auto& [net, rec, check] = run;
+    const uint16_t port = LoopbackPorts::Closed();
     ASSERT_TRUE(check.AddHost(1, "127.0.0.1", port));
     // The port opens after the second failed attempt, so the third connects.
     int failures = 0;
     rec.onStatus = [&](int32_t, int code) {
-        if (code == hsTimeout && ++failures == 2) net.OpenPort(port);
+        if (code == hsTimeout && ++failures == 2) net.Open(port);
     };
     check.StartCheck(1);  // the worker rescans after the connect, where the old fault struck
     ASSERT_TRUE(rec.WaitForEnds(1));

@@ -57,13 +57,14 @@ TEST_F(RequestCatalogue, TransferDirectionChoosesFunctionCodeAndName) {
     EXPECT_NE(sink.blocks[0].text.find("【入金】"), std::string::npos);
 }
 
-TEST_F(RequestCatalogue, EveryRequestSendsItsFunctionCodeAndFieldList) {
-    login();
-    struct Case {
-        std::unique_ptr<TBankTransfer> request;
-        std::string code;
-        std::vector<std::string> names;
-    };
+// Every request but the transfer, with its function code and body names.
+struct Case {
+    std::unique_ptr<TBankTransfer> request;
+    std::string code;
+    std::vector<std::string> names;
+};
+
+std::vector<Case> Catalogue() {
     std::vector<Case> cases;
     cases.push_back({std::make_unique<TQueryTransferMore>(Process()), "90002",
                      {"CustBankAcctNo", "CustTradeID", "CustMoneyPwd", "MoneyType", "Memo", "TradeDate", "TradeTime"}});
@@ -86,6 +87,12 @@ TEST_F(RequestCatalogue, EveryRequestSendsItsFunctionCodeAndFieldList) {
     cases.push_back({std::make_unique<TQueryMarketMoney>(Process()), "90011",
                      {"CustTradeID", "CustMoneyPwd", "BusinType", "MoneySty", "MoneyType", "Memo", "TradeDate",
                       "TradeTime"}});
+    return cases;
+}
+
+TEST_F(RequestCatalogue, EveryRequestSendsItsFunctionCodeAndFieldList) {
+    login();
+    auto cases = Catalogue();
     for (auto& c : cases) {
         server->enqueue({AnswerFrame({"A", "1"}, 1)});
         ASSERT_TRUE(c.request->Execute()) << c.code << ": " << c.request->LastMessage;
@@ -98,6 +105,32 @@ TEST_F(RequestCatalogue, EveryRequestSendsItsFunctionCodeAndFieldList) {
     }
     // The system parameter query is the only one with sub-code "0".
     EXPECT_EQ(server->requests()[5].substr(5, 2), "0 ");
+}
+
+TEST_F(RequestCatalogue, EachInputIsSentUnderItsOwnName) {
+    login();
+    auto cases = Catalogue();
+    cases.push_back({std::make_unique<TVantrel>(Process()), "90005",
+                     {"CustBankAcctNo", "CustTradeID", "CustBankPass", "CustMoneyPwd", "BusinType", "MoneySty",
+                      "MoneyType", "ChangeMoney", "Memo", "TradeDate", "TradeTime"}});
+    for (auto& c : cases) {
+        for (const auto& name : c.names) {
+            if (auto* input = c.request->Input(name))
+                *input = "v-" + name;
+            else
+                EXPECT_TRUE(name == "TradeDate" || name == "TradeTime") << c.code << " has no input " << name;
+        }
+        EXPECT_EQ(c.request->Input("NoSuchField"), nullptr) << c.code;
+        server->enqueue({AnswerFrame({"A", "1"}, 1)});
+        ASSERT_TRUE(c.request->Execute()) << c.code << ": " << c.request->LastMessage;
+        const auto items = BodyItems(server->requests().back());
+        const auto half = items.size() / 2;
+        for (std::size_t i = 0; i < half; ++i) {
+            if (items[i] != "TradeDate" && items[i] != "TradeTime") {
+                EXPECT_EQ(items[half + i], "v-" + items[i]) << c.code;
+            }
+        }
+    }
 }
 
 TEST_F(RequestCatalogue, ExchangeDirectionKeepsItsNameAndSelectsTheCode) {

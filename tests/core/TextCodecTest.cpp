@@ -7,10 +7,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 #else
 #include "Cp936Derivation.h"
 #endif
@@ -20,19 +17,14 @@ namespace {
 
 using namespace std::string_literals;
 
-// One character of the Basic Multilingual Plane in UTF-8.
+// One character of the Basic Multilingual Plane in UTF-8, written apart from
+// the codec's own encoder: the trail bytes from the last, six bits each.
 std::string Utf8Of(char32_t cp) {
-    std::string out;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    if (cp < 0x80) return std::string(1, static_cast<char>(cp));
+    const std::size_t trail = cp < 0x800 ? 1 : 2;
+    std::string out(trail + 1, '\0');
+    for (std::size_t i = trail; i > 0; --i, cp >>= 6) out[i] = static_cast<char>(0x80 | (cp & 0x3F));
+    out[0] = static_cast<char>((trail == 1 ? 0xC0 : 0xE0) | cp);
     return out;
 }
 

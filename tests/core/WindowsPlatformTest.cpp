@@ -27,10 +27,7 @@
 #include <string>
 #include <vector>
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 #include <winsock2.h>
 // <windows.h> maps this name to its own WriteProfileStringA/W.
 #undef WriteProfileString

@@ -9,12 +9,7 @@
 #include "widgets/TfrmNoneForm.h"
 #include "widgets/UserPrompts.h"
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "common/Win32.h"
 
 using namespace vantrel;
 

@@ -2,6 +2,8 @@
 // command line.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "SimulatorFixture.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TVantrel.h"
@@ -30,6 +32,13 @@ protected:
         deposit.ChangeMoney = "10000";
         deposit.Direction = 1;
     }
+    // A login against the simulator started with `fault`; it must fail.
+    std::unique_ptr<TBankLogin> failedLogin(const std::string& fault) {
+        start({"--fault", fault});
+        auto request = std::make_unique<TBankLogin>(Process());
+        EXPECT_FALSE(login(*request)) << fault;
+        return request;
+    }
     bool errorBlockLogged() const {
         for (const auto& block : sink.blocks)
             if (block.level == LogError) return true;
@@ -38,38 +47,30 @@ protected:
 };
 
 TEST_F(SimulatorFault, CloseMidFrameIsATransportFailure) {
-    start({"--fault", "close-mid-frame"});
-    TBankLogin request(Process());
-    EXPECT_FALSE(login(request));
-    EXPECT_EQ(request.LastMessage, request.OperationName + "通讯失败:");
+    const auto request = failedLogin("close-mid-frame");
+    EXPECT_EQ(request->LastMessage, request->OperationName + "通讯失败:");
     EXPECT_TRUE(errorBlockLogged());
     // The log names what went wrong after the message itself.
-    EXPECT_GT(lastErrorText().size(), request.LastMessage.size());
-    EXPECT_EQ(lastErrorText().rfind(request.LastMessage, 0), 0u);
+    EXPECT_GT(lastErrorText().size(), request->LastMessage.size());
+    EXPECT_EQ(lastErrorText().rfind(request->LastMessage, 0), 0u);
 }
 
 TEST_F(SimulatorFault, LeftAlignedAnswerLengthIsRefused) {
-    start({"--fault", "bad-length"});
-    TBankLogin request(Process());
-    EXPECT_FALSE(login(request));
-    EXPECT_EQ(request.LastMessage, "登录通讯失败:");
+    const auto request = failedLogin("bad-length");
+    EXPECT_EQ(request->LastMessage, "登录通讯失败:");
     EXPECT_TRUE(errorBlockLogged());
-    EXPECT_GT(lastErrorText().size(), request.LastMessage.size());
+    EXPECT_GT(lastErrorText().size(), request->LastMessage.size());
 }
 
 TEST_F(SimulatorFault, CloseBeforeAnswerIsATransportFailure) {
-    start({"--fault", "close-before-answer"});
-    TBankLogin request(Process());
-    EXPECT_FALSE(login(request));
-    EXPECT_EQ(request.LastMessage, "登录通讯失败:");
+    const auto request = failedLogin("close-before-answer");
+    EXPECT_EQ(request->LastMessage, "登录通讯失败:");
     EXPECT_TRUE(errorBlockLogged());
 }
 
 TEST_F(SimulatorFault, AnswerLaterThanTheReadTimeOutIsATimeOut) {
-    start({"--fault", "delay:1500"});
-    TBankLogin request(Process());
-    EXPECT_FALSE(login(request));
-    EXPECT_EQ(request.LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
+    const auto request = failedLogin("delay:1500");
+    EXPECT_EQ(request->LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
     EXPECT_TRUE(errorBlockLogged());
 }
 
@@ -139,10 +140,8 @@ TEST_F(SimulatorFault, AnAnswerWithAnUnknownFlagLeavesNothingForTheNextRequest) 
 }
 
 TEST_F(SimulatorFault, NeverAnswerTimesOutTheLogin) {
-    start({"--fault", "never-answer"});
-    TBankLogin request(Process());
-    EXPECT_FALSE(login(request));
-    EXPECT_EQ(request.LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
+    const auto request = failedLogin("never-answer");
+    EXPECT_EQ(request->LastMessage, "登录通讯失败:服务器在 1 秒内没有应答");
 }
 
 TEST(SimulatorCommandLine, RefusesRemoteAddressesAndBadOptionsWithExitTwo) {

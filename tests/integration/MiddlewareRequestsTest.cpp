@@ -23,17 +23,6 @@ std::vector<std::string> Columns(const MemoryTable& table) {
 class Simulator : public SimulatorFixture {
 protected:
     void SetUp() override { startAll(5000, {}); }
-
-    bool transfer(TVantrel& request, const std::string& account, uint8_t direction, const std::string& cents,
-                  const std::string& bankPass = "", const std::string& tradeId = kTrader) {
-        request.CustBankAcctNo = account;
-        request.CustTradeID = tradeId;
-        request.CustMoneyPwd = "123456";
-        request.CustBankPass = bankPass;
-        request.ChangeMoney = cents;
-        request.Direction = direction;
-        return request.Execute();
-    }
 };
 
 TEST_F(Simulator, LoginListsEverySignedAccountWithTheForexAccountLast) {
@@ -99,23 +88,20 @@ TEST_F(Simulator, SwitchedOffOperationsAnswerE1006) {
     TQueryMarketMoney market(Process());
     market.BankCode = "007";
     market.CustTradeID = kTrader;
-    EXPECT_FALSE(market.Execute());
-    EXPECT_EQ(market.LastReturnCode, "E1006");
+    ExpectRefused(market, "E1006");
 
     TBuyBalanceRate buy(Process());  // forex on a bank that is not the forex account
     buy.CustBankAcctNo = kIcbcAccount;
     buy.CustTradeID = kTrader;
     buy.CustMoneyPwd = "123456";
     buy.ChangeMoney = "72000";
-    EXPECT_FALSE(buy.Execute());
-    EXPECT_EQ(buy.LastReturnCode, "E1006");
+    ExpectRefused(buy, "E1006");
 
     loginOk(kSecondTrader);
     TQueryCardMoeny card(Process());
     card.CustBankAcctNo = kAbcAccount;
     card.CustTradeID = kSecondTrader;
-    EXPECT_FALSE(card.Execute());
-    EXPECT_EQ(card.LastReturnCode, "E1006");
+    ExpectRefused(card, "E1006");
 }
 
 TEST_F(Simulator, BalancesLimitTransfersAndUnknownAccountsAreRefused) {
@@ -168,8 +154,7 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
     }
     EXPECT_EQ(ids.size(), 3u);
     order.CustTradeID = "7000001";
-    EXPECT_FALSE(order.Execute());
-    EXPECT_EQ(order.LastReturnCode, "E1001");
+    ExpectRefused(order, "E1001");
 
     TQueryMarketMoney market(Process());
     market.CustTradeID = kTrader;
@@ -179,8 +164,7 @@ TEST_F(Simulator, QueriesAnswerWithTheirColumns) {
               (std::vector<std::string>{"CustTradeID", "MarketMoney", "FrozenMoney", "AvailableMoney", "TradeDate"}));
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50000.00");
     market.CustMoneyPwd = "000000";  // a query checks the password it is given
-    EXPECT_FALSE(market.Execute());
-    EXPECT_EQ(market.LastReturnCode, "E1002");
+    ExpectRefused(market, "E1002");
 }
 
 TEST_F(Simulator, UserDefinedCharactersInAMemoComeBackInTheTransferDetails) {
@@ -229,12 +213,10 @@ TEST_F(Simulator, SystemParametersAndCommissionFollowTheBanks) {
     ASSERT_TRUE(commission.Execute());
     EXPECT_EQ(commission.CommissionText(), "1.00");
     commission.BankCode = "007";  // IFRATE off there
-    EXPECT_FALSE(commission.Execute());
-    EXPECT_EQ(commission.LastReturnCode, "E1006");
+    ExpectRefused(commission, "E1006");
     commission.BankCode = "005";
     commission.Memo = "-5";
-    EXPECT_FALSE(commission.Execute());
-    EXPECT_EQ(commission.LastReturnCode, "E1007");
+    ExpectRefused(commission, "E1007");
 }
 
 TEST_F(Simulator, ForexBuysAndSettlesOnTheForexAccountAndListsTheRecords) {
@@ -256,11 +238,9 @@ TEST_F(Simulator, ForexBuysAndSettlesOnTheForexAccountAndListsTheRecords) {
     EXPECT_EQ(exchange.ResultTable.text(0, "ExchangeType"), "1");
     EXPECT_EQ(exchange.ResultTable.text(0, "ExchangeMoney"), "71000");
     exchange.ChangeMoney = "100000000";
-    EXPECT_FALSE(exchange.Execute());
-    EXPECT_EQ(exchange.LastReturnCode, "E1005");
+    ExpectRefused(exchange, "E1005");
     exchange.Direction = 0;
-    EXPECT_FALSE(exchange.Execute());
-    EXPECT_EQ(exchange.LastReturnCode, "E1004");
+    ExpectRefused(exchange, "E1004");
 
     TQueryRateMore records(Process());
     records.CustBankAcctNo = kForexAccount;
@@ -321,12 +301,7 @@ TEST_P(SimulatorFraming, DepositRecordsOneTransferAndRaisesMarketFunds) {
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50000.00");
 
     TVantrel deposit(Process());
-    deposit.CustBankAcctNo = kIcbcAccount;
-    deposit.CustTradeID = kTrader;
-    deposit.CustMoneyPwd = "123456";
-    deposit.ChangeMoney = "10000";
-    deposit.Direction = 1;
-    ASSERT_TRUE(deposit.Execute()) << deposit.LastMessage;
+    ASSERT_TRUE(transfer(deposit, kIcbcAccount, 1, "10000")) << deposit.LastMessage;
     EXPECT_EQ(Columns(deposit.ResultTable), (std::vector<std::string>{"SerialNo", "TradeType", "ChangeMoney",
                                                                       "MarketBalance", "BankBalance", "TradeDate", "TradeTime"}));
     EXPECT_EQ(deposit.ResultTable.text(0, "MarketBalance"), "5010000");
@@ -342,12 +317,7 @@ TEST_P(SimulatorFraming, DepositRecordsOneTransferAndRaisesMarketFunds) {
     EXPECT_EQ(market.ResultTable.text(0, "MarketMoney"), "50100.00");
 
     TVantrel withdrawal(Process());
-    withdrawal.CustBankAcctNo = kIcbcAccount;
-    withdrawal.CustTradeID = kTrader;
-    withdrawal.CustMoneyPwd = "123456";
-    withdrawal.ChangeMoney = "5010001";
-    withdrawal.Direction = 0;
-    EXPECT_FALSE(withdrawal.Execute());
+    EXPECT_FALSE(transfer(withdrawal, kIcbcAccount, 0, "5010001"));
     EXPECT_EQ(withdrawal.LastMessage, "E1004 : 资金余额不足");
     withdrawal.ChangeMoney = "5010000";
     EXPECT_TRUE(withdrawal.Execute()) << withdrawal.LastMessage;

@@ -16,6 +16,7 @@
 #include "common/TextUtil.h"
 #include "ProcessSession.h"
 #include "protocol/TBankLogin.h"
+#include "protocol/TVantrel.h"
 
 namespace vantrel::test {
 
@@ -74,11 +75,29 @@ protected:
         ASSERT_TRUE(login(request, tradeId)) << request.LastMessage;
     }
 
+    // A transfer of `cents` with the fund password 123456.
+    bool transfer(TVantrel& request, const std::string& account, uint8_t direction, const std::string& cents,
+                  const std::string& bankPass = "", const std::string& tradeId = kTrader) {
+        request.CustBankAcctNo = account;
+        request.CustTradeID = tradeId;
+        request.CustMoneyPwd = "123456";
+        request.CustBankPass = bankPass;
+        request.ChangeMoney = cents;
+        request.Direction = direction;
+        return request.Execute();
+    }
+
     std::unique_ptr<TestFolder> folder;
     std::unique_ptr<ScopedAppPath> appPath;
     std::unique_ptr<MiddlewareProcess> sim;
     RecordingSink sink;
 };
+
+// Runs `request`, which the simulator must refuse with `code`.
+inline void ExpectRefused(TBankTransfer& request, const char* code) {
+    EXPECT_FALSE(request.Execute()) << code;
+    EXPECT_EQ(request.LastReturnCode, code);
+}
 
 // Raw-protocol helpers shared by the durability tests.
 inline Result<RawAnswer> RawTransfer(RawMiddlewareClient& client, const std::string& tradeId,

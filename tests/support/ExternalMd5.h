@@ -9,10 +9,7 @@
 #include <string>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 #include <bcrypt.h>
 #endif
 

@@ -35,7 +35,7 @@ const std::vector<std::string> kGlobalValueOptions = {"app-path", "server", "for
 const std::vector<std::string> kCommandValueOptions = {"bank", "account", "amount", "memo", "date", "new",
                                                        "prefix", "export"};
 const std::vector<std::string> kFlags = {"help", "version", "verbose", "password-stdin", "bank-password-stdin",
-                                         "new-password-stdin"};
+                                         "new-password-stdin", "bank-rules"};
 
 Error Usage(const std::string& text) { return Error{text}; }
 
@@ -166,6 +166,7 @@ Result<CliArguments> ParseArguments(const std::vector<std::string>& args) {
             else if (name == "password-stdin") parsed.passwordStdin = true;
             else if (name == "bank-password-stdin") parsed.bankPasswordStdin = true;
             else if (name == "new-password-stdin") parsed.newPasswordStdin = true;
+            else if (name == "bank-rules") parsed.bankRules = true;
             continue;
         }
         if (!value) {
@@ -240,6 +241,10 @@ std::string HelpText() {
         "                          password's line when both are read)\n"
         "  --new-password-stdin    change-password: read the new password from standard input\n"
         "                          (after the other passwords' lines)\n"
+        "  --bank-rules            deposit, withdraw, supervision, card-balance, forex, commission:\n"
+        "                          first read the bank's system parameters and refuse, as the\n"
+        "                          main window does, what the bank has switched off or a missing\n"
+        "                          bank password it asks for\n"
         "  --export PATH           queries: also write the answer as its result grid exports it;\n"
         "                          PATH ends in .xls (worksheet), .xlsx (Excel 2007 workbook),\n"
         "                          .htm (page) or .txt (tab-separated)\n"

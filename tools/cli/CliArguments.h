@@ -41,6 +41,8 @@ struct CliArguments {
     bool passwordStdin = false;
     bool bankPasswordStdin = false;
     bool newPasswordStdin = false;
+    // Refuse first what the main window would refuse at this bank.
+    bool bankRules = false;
 
     // Command options by name without "--" (bank, account, amount, memo,
     // date, prefix), as given.

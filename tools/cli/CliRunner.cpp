@@ -13,11 +13,12 @@
 
 #include "CliArguments.h"
 #include "CliExport.h"
+#include "CommandPolicy.h"
+#include "CommandRequests.h"
 #include "TextTable.h"
 #include "common/AppPaths.h"
 #include "common/Environment.h"
 #include "common/ErrorLog.h"
-#include "common/Money.h"
 #include "common/Profile.h"
 #include "common/TextUtil.h"
 #include "common/Version.h"
@@ -25,10 +26,8 @@
 #include "protocol/Session.h"
 #include "protocol/QueryRequests.h"
 #include "protocol/TBankLogin.h"
-#include "protocol/TBuyBalanceRate.h"
 #include "protocol/TQueryIOCommValue.h"
 #include "protocol/TQuerySysParam.h"
-#include "protocol/TVantrel.h"
 #include "servers/ServerList.h"
 #include "servers/THostRespondCheck.h"
 
@@ -50,10 +49,6 @@ std::optional<std::string> ReadLine(std::istream& in) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }
-
-struct Secrets {
-    std::string password, bankPassword, newPassword;
-};
 
 // Standard input carries, one per line and in this order, the fund password,
 // the bank password and the new password, each only when asked for.
@@ -93,32 +88,16 @@ public:
 
     int Run() {
         if (!Login()) return kFailed;
-        const auto& name = args_.command;
-        if (name == "login") return Finish(*login_, true);
-        if (name == "deposit" || name == "withdraw") return Transfer(name == "deposit" ? 1 : 0);
-        if (name == "transfers") return Transfers();
-        if (name == "supervision") return Supervision();
-        if (name == "card-balance") return CardBalance();
-        if (name == "market-funds") return MarketFunds();
-        if (name == "forex") return Forex(args_.word == "settle" ? 1 : 0);
-        if (name == "forex-records") return ForexRecords();
-        if (name == "order-id") return OrderId();
-        if (name == "sys-params") return SysParams();
-        if (name == "commission") return Commission(args_.word == "deposit" ? 1 : 0);
-        if (name == "change-password") return ChangePassword();
-        throw std::logic_error("command without a handler: " + name);
+        if (args_.command == "login") return Finish(*login_, true);
+        if (args_.bankRules && PolicyApplies(args_) && !WithinBankRules()) return kFailed;
+        return Send();
     }
 
 private:
-    // Every request carries the login's credentials.
-    void Prepare(TBankTransfer& request) {
-        request.Settings.CustTradeID = *args_.trade;
-        request.Settings.CustMoneyPwd = secrets_.password;
-    }
-
     bool Login() {
         login_ = std::make_unique<TBankLogin>(session_, &sink_);
-        Prepare(*login_);
+        login_->Settings.CustTradeID = *args_.trade;
+        login_->Settings.CustMoneyPwd = secrets_.password;
         if (args_.server) {
             login_->Settings.Host = args_.server->host;
             login_->Settings.Port = args_.server->port;
@@ -177,125 +156,33 @@ private:
     // error with tsv and json so that their output stays machine-readable.
     void Note(const std::string& text) { (args_.format == OutputFormat::Table ? out_ : err_) << text << '\n'; }
 
-    int Transfer(uint8_t direction) {
-        TVantrel request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustBankAcctNo = args_.option("account");
-        request.CustTradeID = *args_.trade;
-        request.CustBankPass = secrets_.bankPassword;
-        request.CustMoneyPwd = secrets_.password;
-        request.ChangeMoney = CentsText(args_.amountCents);
-        request.Memo = args_.option("memo");
-        request.Direction = direction;
-        return Finish(request, request.Execute());
+    // The bank's system parameters, read as the main window reads them at
+    // its start.
+    bool WithinBankRules() {
+        TQuerySysParam params(session_, &sink_);
+        params.LogEvents = false;  // as at the window's start
+        params.Settings.CustTradeID = params.CustTradeID = *args_.trade;
+        params.Settings.CustMoneyPwd = params.CustMoneyPwd = secrets_.password;
+        if (!params.Execute()) {
+            Fail(params, "reading the bank's system parameters");
+            return false;
+        }
+        const auto refusal = PolicyRefusal(BankPolicy(params.ResultTable), args_, !secrets_.bankPassword.empty());
+        if (refusal.empty()) return true;
+        err_ << "vantrel: " << refusal << '\n';
+        return false;
     }
 
-    int Transfers() {
-        TQueryTransferMore request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustBankAcctNo = args_.option("account");
-        request.CustTradeID = *args_.trade;
-        request.CustMoneyPwd = secrets_.password;
-        request.Memo = args_.option("memo");
-        return Finish(request, request.Execute());
-    }
-
-    int Supervision() {
-        TQueryBankMoney request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustBankAcctNo = args_.option("account");
-        request.CustTradeID = *args_.trade;
-        request.CustBankPass = secrets_.bankPassword;
-        request.QueryDate = args_.option("date");
-        return Finish(request, request.Execute());
-    }
-
-    int CardBalance() {
-        TQueryCardMoeny request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustBankAcctNo = args_.option("account");
-        request.CustTradeID = *args_.trade;
-        request.CustBankPass = secrets_.bankPassword;
-        request.CustMoneyPwd = secrets_.password;
-        return Finish(request, request.Execute());
-    }
-
-    int MarketFunds() {
-        TQueryMarketMoney request(session_, &sink_);
-        Prepare(request);
-        request.CustTradeID = *args_.trade;
-        request.CustMoneyPwd = secrets_.password;
-        return Finish(request, request.Execute());
-    }
-
-    int Forex(uint8_t direction) {
-        TBuyBalanceRate request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustBankAcctNo = args_.option("account");
-        request.CustTradeID = *args_.trade;
-        request.CustBankPass = secrets_.bankPassword;
-        request.CustMoneyPwd = secrets_.password;
-        request.ChangeMoney = CentsText(args_.amountCents);
-        request.Memo = args_.option("memo");
-        request.Direction = direction;
-        return Finish(request, request.Execute());
-    }
-
-    int ForexRecords() {
-        TQueryRateMore request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustBankAcctNo = args_.option("account");
-        request.CustTradeID = *args_.trade;
-        request.CustMoneyPwd = secrets_.password;
-        return Finish(request, request.Execute());
-    }
-
-    int OrderId() {
-        TQueryOrderID request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustTradeID = *args_.trade;
-        return Finish(request, request.Execute());
-    }
-
-    int SysParams() {
-        TQuerySysParam request(session_, &sink_);
-        Prepare(request);
-        request.SubCode = "0";
-        request.CustTradeID = *args_.trade;
-        request.CustMoneyPwd = secrets_.password;
-        return Finish(request, request.Execute());
-    }
-
-    int Commission(uint8_t direction) {
-        TQueryIOCommValue request(session_, &sink_);
-        Prepare(request);
-        request.BankCode = args_.option("bank");
-        request.CustTradeID = *args_.trade;
-        request.CustMoneyPwd = secrets_.password;
-        request.Memo = CentsText(args_.amountCents);
-        request.Direction = direction;
-        const int status = Finish(request, request.Execute());
-        if (status == kSuccess) {
-            const auto name = request.OperationName.empty() ? std::string("手续费") : request.OperationName;
-            Note(name + "：" + request.CommissionText());
+    int Send() {
+        auto request = CommandRequest(args_, secrets_, session_, &sink_);
+        if (!request) throw std::logic_error("command without a request: " + args_.command);
+        const int status = Finish(*request, request->Execute());
+        auto* commission = dynamic_cast<TQueryIOCommValue*>(request.get());
+        if (commission && status == kSuccess) {
+            const auto name = commission->OperationName.empty() ? std::string("手续费") : commission->OperationName;
+            Note(name + "：" + commission->CommissionText());
         }
         return status;
-    }
-
-    int ChangePassword() {
-        TModifyMoneyPassWord request(session_, &sink_);
-        Prepare(request);
-        request.CustTradeID = *args_.trade;
-        request.CustMoneyPwd = secrets_.password;
-        request.NCustMoneyPwd = secrets_.newPassword;
-        return Finish(request, request.Execute());
     }
 
     const CliArguments& args_;

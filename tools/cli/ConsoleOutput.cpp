@@ -7,10 +7,7 @@
 #include "common/TextCodec.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 
 #include "common/WideText.h"
 #endif

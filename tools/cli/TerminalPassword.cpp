@@ -4,10 +4,7 @@
 #include <iostream>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "common/Win32.h"
 #else
 #include <termios.h>
 #include <unistd.h>

@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <iterator>
 #include <iostream>
 #include <map>
+#include <utility>
 
 #include "common/TextUtil.h"
 #include "protocol/FunctionCodes.h"
@@ -106,27 +108,6 @@ INSERT INTO bank VALUES
   ('007', '中国建设银行', 20, 200, '0.2%, min 2.00', 0, 0),
   ('003', '中国农业银行', 15, 100, '0.15%, min 1.00', 0, 0),
   ('999', '外汇账户', 0, 0, '0', 72000, 71000);
-INSERT INTO sys_param VALUES
-  ('005', '50005', '0', '入金'), ('005', '50006', '0', '出金'),
-  ('005', '50015', '0', '监管余额查询'), ('005', '50017', '0', '银行余额查询'),
-  ('005', '90008', '1', '购汇'), ('005', '90009', '1', '结汇'),
-  ('005', '90011', '0', '市场资金查询'), ('005', 'IFRATE', '0', '手续费查询'),
-  ('005', 'PASSWORD', '', '需要银行密码的业务'),
-  ('007', '50005', '0', '入金'), ('007', '50006', '0', '出金'),
-  ('007', '50015', '0', '监管余额查询'), ('007', '50017', '0', '银行余额查询'),
-  ('007', '90008', '1', '购汇'), ('007', '90009', '1', '结汇'),
-  ('007', '90011', '1', '市场资金查询'), ('007', 'IFRATE', '1', '手续费查询'),
-  ('007', 'PASSWORD', '50006', '需要银行密码的业务'),
-  ('003', '50005', '0', '入金'), ('003', '50006', '0', '出金'),
-  ('003', '50015', '1', '监管余额查询'), ('003', '50017', '1', '银行余额查询'),
-  ('003', '90008', '1', '购汇'), ('003', '90009', '1', '结汇'),
-  ('003', '90011', '0', '市场资金查询'), ('003', 'IFRATE', '1', '手续费查询'),
-  ('003', 'PASSWORD', '', '需要银行密码的业务'),
-  ('999', '50005', '1', '入金'), ('999', '50006', '1', '出金'),
-  ('999', '50015', '1', '监管余额查询'), ('999', '50017', '0', '银行余额查询'),
-  ('999', '90008', '0', '购汇'), ('999', '90009', '0', '结汇'),
-  ('999', '90011', '1', '市场资金查询'), ('999', 'IFRATE', '1', '手续费查询'),
-  ('999', 'PASSWORD', '', '需要银行密码的业务');
 INSERT INTO customer VALUES
   ('8001234', '123456', 5000000, 0),
   ('8001235', '123456', 1000000, 0),
@@ -139,6 +120,28 @@ INSERT INTO account VALUES
   ('8001236', 1, '999', '6222020200187654321', '1', '8001', '0', '', '888888', 100000);
 INSERT INTO meta VALUES ('seeded', 'demo');
 )sql";
+
+// The demo banks' system parameters: one character a switch, in the order of
+// kSwitches ("0" on, "1" off), and the codes that want the bank password.
+struct BankParams {
+    const char* bank;
+    std::string_view switches;
+    const char* bankPasswordCodes;
+};
+
+const std::pair<std::string_view, const char*> kSwitches[] = {
+    {ParamCode::Deposit, "入金"},         {ParamCode::Withdraw, "出金"},
+    {ParamCode::SupervisedBalance, "监管余额查询"}, {ParamCode::CardBalance, "银行余额查询"},
+    {ParamCode::BuyForex, "购汇"},        {ParamCode::SettleForex, "结汇"},
+    {ParamCode::MarketFunds, "市场资金查询"}, {ParamCode::Commission, "手续费查询"},
+};
+
+const BankParams kBankParams[] = {
+    {"005", "00001100", ""},
+    {"007", "00001111", "50006"},
+    {"003", "00111101", ""},
+    {"999", "11100011", ""},
+};
 
 }  // namespace
 
@@ -178,8 +181,19 @@ void Ledger::DropAll() {
 
 void Ledger::CreateSchema() { db_.exec(kSchema); }
 
+void Ledger::SeedParam(const char* bank, std::string_view param, std::string_view value, const char* name) {
+    Statement insert(db_, "INSERT INTO sys_param VALUES (?, ?, ?, ?)");
+    insert.bind(1, bank).bind(2, param).bind(3, value).bind(4, name);
+    insert.step();
+}
+
 void Ledger::Seed() {
     db_.exec(kSeed);
+    for (const auto& bank : kBankParams) {
+        for (std::size_t i = 0; i < std::size(kSwitches); ++i)
+            SeedParam(bank.bank, kSwitches[i].first, bank.switches.substr(i, 1), kSwitches[i].second);
+        SeedParam(bank.bank, ParamCode::BankPassword, bank.bankPasswordCodes, "需要银行密码的业务");
+    }
     // A little history, so the detail queries show something at once.
     const char* history = R"sql(
 INSERT INTO transfer(trade_id, bank_id, acct_no, trade_date, trade_time, amount, trade_type, state, memo) VALUES
@@ -295,6 +309,14 @@ void Ledger::CheckBankPassword(const WireRequest& request, const Account& accoun
     if (listed && request.get("CustBankPass") != account.bankPassword) throw Refusal{"E1003"};
 }
 
+void Ledger::MoveBalances(const std::string& tradeId, const std::string& acctNo, std::int64_t toAccount,
+                          std::int64_t toMarket) {
+    Statement bank(db_, "UPDATE account SET bank_balance = bank_balance + ? WHERE trade_id = ? AND acct_no = ?");
+    bank.bind(1, toAccount).bind(2, tradeId).bind(3, acctNo).run();
+    Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
+    market.bind(1, toMarket).bind(2, tradeId).run();
+}
+
 std::int64_t Ledger::MarketBalance(const std::string& tradeId) {
     Statement query(db_, "SELECT market_balance FROM customer WHERE trade_id = ?");
     query.bind(1, tradeId);
@@ -379,10 +401,7 @@ Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
 
     const auto tradeId = Trim(request.get("CustTradeID"));
     const std::int64_t toMarket = deposit ? amount : -amount;
-    Statement bank(db_, "UPDATE account SET bank_balance = bank_balance - ? WHERE trade_id = ? AND acct_no = ?");
-    bank.bind(1, toMarket).bind(2, tradeId).bind(3, account.acctNo).run();
-    Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
-    market.bind(1, toMarket).bind(2, tradeId).run();
+    MoveBalances(tradeId, account.acctNo, -toMarket, toMarket);
     const auto stamp = NowStamp();
     Statement record(db_, "INSERT INTO transfer(trade_id, bank_id, acct_no, trade_date, trade_time, amount, "
                           "trade_type, state, memo) VALUES (?, ?, ?, ?, ?, ?, ?, '0', ?)");
@@ -400,12 +419,17 @@ Answer Ledger::Transfer(const WireRequest& request, bool deposit) {
     return answer;
 }
 
-Answer Ledger::Supervision(const WireRequest& request) {
-    const auto customer = RequireCustomer(request);
+Ledger::AccountQuery Ledger::RequireAccountQuery(const WireRequest& request, std::string_view code) {
+    auto customer = RequireCustomer(request);
     CheckFundPassword(request, customer, false);
-    const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, ParamCode::SupervisedBalance);
-    CheckBankPassword(request, account, ParamCode::SupervisedBalance);
+    auto account = RequireAccount(request);
+    RequireSwitchOn(account.bankId, code);
+    CheckBankPassword(request, account, code);
+    return {std::move(customer), std::move(account)};
+}
+
+Answer Ledger::Supervision(const WireRequest& request) {
+    const auto [customer, account] = RequireAccountQuery(request, ParamCode::SupervisedBalance);
     auto date = Trim(request.get("QueryDate"));
     if (date.empty()) date = NowStamp().date;
     Answer answer;
@@ -416,11 +440,7 @@ Answer Ledger::Supervision(const WireRequest& request) {
 }
 
 Answer Ledger::CardBalance(const WireRequest& request) {
-    const auto customer = RequireCustomer(request);
-    CheckFundPassword(request, customer, false);
-    const auto account = RequireAccount(request);
-    RequireSwitchOn(account.bankId, ParamCode::CardBalance);
-    CheckBankPassword(request, account, ParamCode::CardBalance);
+    const auto account = RequireAccountQuery(request, ParamCode::CardBalance).account;
     Answer answer;
     answer.columns = {"BankID", "CustBankAcctNo", "BankBalance", "AvailableBalance"};
     answer.rows = {{account.bankId, account.acctNo, std::to_string(account.balance), std::to_string(account.balance)}};
@@ -504,10 +524,7 @@ Answer Ledger::Exchange(const WireRequest& request, bool buy) {
     const auto tradeId = Trim(request.get("CustTradeID"));
     const std::int64_t marketChange = buy ? -amount : exchanged;
     const std::int64_t accountChange = buy ? exchanged : -amount;
-    Statement bank(db_, "UPDATE account SET bank_balance = bank_balance + ? WHERE trade_id = ? AND acct_no = ?");
-    bank.bind(1, accountChange).bind(2, tradeId).bind(3, account.acctNo).run();
-    Statement market(db_, "UPDATE customer SET market_balance = market_balance + ? WHERE trade_id = ?");
-    market.bind(1, marketChange).bind(2, tradeId).run();
+    MoveBalances(tradeId, account.acctNo, accountChange, marketChange);
     const auto stamp = NowStamp();
     Statement record(db_, "INSERT INTO exchange(trade_id, bank_id, acct_no, trade_date, trade_time, exchange_type, "
                           "amount, rate, exchange_amount, state) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, '0')");

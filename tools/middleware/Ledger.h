@@ -47,23 +47,26 @@ private:
         std::int64_t amount = 0;
     };
     MoneyMove RequireMoneyMove(const WireRequest& request, std::string_view code);
+    // What an account query checks first: the customer (and the fund
+    // password when it is sent), the account, the operation's switch and the
+    // bank password.
+    struct AccountQuery {
+        Customer customer;
+        Account account;
+    };
+    AccountQuery RequireAccountQuery(const WireRequest& request, std::string_view code);
 
     void CreateSchema();
     void DropAll();
     void Seed();
+    void SeedParam(const char* bank, std::string_view param, std::string_view value, const char* name);
 
-    Answer Login(const WireRequest& request);
-    Answer TransferDetails(const WireRequest& request);
-    Answer ChangePassword(const WireRequest& request);
+    // The answer of one function code (and sub-code).
+    using Handler = Answer(const WireRequest& request);
+    Handler Login, TransferDetails, ChangePassword, Supervision, CardBalance, OrderId, SystemParameters, Commission,
+        ExchangeRecords, MarketFunds;
     Answer Transfer(const WireRequest& request, bool deposit);
-    Answer Supervision(const WireRequest& request);
-    Answer CardBalance(const WireRequest& request);
-    Answer OrderId(const WireRequest& request);
-    Answer SystemParameters(const WireRequest& request);
-    Answer Commission(const WireRequest& request);
     Answer Exchange(const WireRequest& request, bool buy);
-    Answer ExchangeRecords(const WireRequest& request);
-    Answer MarketFunds(const WireRequest& request);
 
     // Each refuses by throwing a Refusal carrying the failure code.
     Customer RequireCustomer(const WireRequest& request);
@@ -77,6 +80,10 @@ private:
     void RequireSwitchOn(const std::string& bankId, std::string_view code);
     void CheckBankPassword(const WireRequest& request, const Account& account, std::string_view code);
     std::string Param(const std::string& bankId, std::string_view code);
+    // Adds `toAccount` cents to the signed account's bank balance and
+    // `toMarket` to the customer's market balance (either may be negative).
+    void MoveBalances(const std::string& tradeId, const std::string& acctNo, std::int64_t toAccount,
+                      std::int64_t toMarket);
     std::int64_t MarketBalance(const std::string& tradeId);
 
     SqliteDb db_;

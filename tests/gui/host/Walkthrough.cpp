@@ -27,12 +27,7 @@
 
 #include <cstdio>
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "common/Win32.h"
 
 namespace vantrel::host {
 namespace {
@@ -193,6 +188,16 @@ QPixmap Composed(QWidget* base, const std::vector<QWidget*>& over) {
     return canvas;
 }
 
+// What `call` does to `object` when the event loop gets to it, if the object
+// still exists then.
+template <class Object, class Call>
+std::function<void()> IfAlive(Object* object, Call call) {
+    QPointer<Object> guarded(object);
+    return [guarded, call] {
+        if (guarded) call(guarded.data());
+    };
+}
+
 }  // namespace
 
 Walkthrough::Walkthrough(QString folder, WalkthroughScript script, QObject* parent)
@@ -299,11 +304,9 @@ Walkthrough::Poll Walkthrough::notice(QMessageBox* box) {
 
 void Walkthrough::answer(QMessageBox* box, int button) {
     answered_ = box;
-    QPointer<QMessageBox> target(box);
-    later([target, button] {
-        if (!target) return;
+    later(IfAlive(box, [button](QMessageBox* target) {
         if (QAbstractButton* pressed = target->button(static_cast<QMessageBox::StandardButton>(button))) pressed->click();
-    });
+    }));
 }
 
 void Walkthrough::tick() {
@@ -363,10 +366,7 @@ void Walkthrough::buildSteps() {
         report(QStringLiteral("typed the fund password (%1 characters) and pressed \"%2\"")
                 .arg(script_.fundPassword.size())
                 .arg(ok->text()));
-        QPointer<QPushButton> button(ok);
-        later([button] {
-            if (button) button->click();
-        });
+        later(IfAlive(ok, [](QPushButton* button) { button->click(); }));
         return Poll::Done;
     }});
 
@@ -404,10 +404,7 @@ void Walkthrough::buildSteps() {
         if (!search->isEnabled()) return stop(QStringLiteral("the account search is disabled"));
         auto* label = Child<QLabel>(main_, "lblBankNo1");
         report(QStringLiteral("pressed the search button of \"%1\"").arg(label ? label->text() : account->objectName()));
-        QPointer<QAction> action(search);
-        later([action] {
-            if (action) action->trigger();
-        });
+        later(IfAlive(search, [](QAction* action) { action->trigger(); }));
         return Poll::Done;
     }});
 
@@ -430,10 +427,7 @@ void Walkthrough::buildSteps() {
         if (!picture(kPictures[2], main_, {picker})) return Poll::Wait;
         report(QStringLiteral("account picker lists the banks %1; double-clicked %2 -> %3")
                 .arg(listed.join(QStringLiteral(", ")), RowText(grid, row), kPictures[2]));
-        QPointer<QAbstractItemView> view(grid);
-        later([view, row] {
-            if (view) DoubleClick(view, view->model()->index(row, 0));
-        });
+        later(IfAlive(grid, [row](QAbstractItemView* view) { DoubleClick(view, view->model()->index(row, 0)); }));
         return Poll::Done;
     }});
 
@@ -493,10 +487,7 @@ void Walkthrough::buildSteps() {
         if (!picture(kPictures[3], main_)) return Poll::Wait;
         report(QStringLiteral("filled in: %1, amount %2, fund password typed (kept masked), memo \"%3\"; pressed \"%4\" -> %5")
                 .arg(direction->currentText(), amount->text(), memo->toPlainText(), ok->text(), kPictures[3]));
-        QPointer<QPushButton> button(ok);
-        later([button] {
-            if (button) button->click();
-        });
+        later(IfAlive(ok, [](QPushButton* button) { button->click(); }));
         return Poll::Done;
     }});
 
@@ -563,10 +554,7 @@ void Walkthrough::buildSteps() {
                 .arg(pages->tabText(kLogPage))
                 .arg(logs->document()->blockCount())
                 .arg(kPictures[7]));
-        QPointer<QWidget> window(main_);
-        later([window] {
-            if (window) window->close();
-        });
+        later(IfAlive(main_.data(), [](QWidget* window) { window->close(); }));
         return Poll::Done;
     }});
 

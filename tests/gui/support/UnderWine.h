@@ -1,12 +1,7 @@
 #pragma once
 // Whether a Windows test program runs under Wine, for the few checks that
 // need what only Linux has (its programs) or a Windows system proper.
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
+#include "common/Win32.h"
 
 namespace vantrel::test {
 
