@@ -40,6 +40,8 @@ public:
     }
     int port() const { return acceptor_.local_endpoint().port(); }
     int connections() const { return connections_; }
+    // True once the close notice of the first connection is on its way.
+    bool closing() const { return closing_; }
 
 private:
     using Stream = asio::ssl::stream<asio::ip::tcp::socket>;
@@ -69,6 +71,7 @@ private:
                     if (w) return;
                     if (!closeAfter) return answer(stream, false);
                     // The notice goes out; the socket stays open.
+                    closing_ = true;
                     stream->async_shutdown([stream](const asio::error_code&) {});
                 });
             });
@@ -193,6 +196,11 @@ TEST_F(TlsFrontEnd, KeptConnectionEndedByTlsCloseNoticeIsOpenedAgain) {
     ClosingTlsServer server(*certificates);
     TBankLogin login(Process());
     ASSERT_TRUE(loginAt(login, server.port())) << login.LastMessage << " / " << lastLogged();
+    // The notice must have arrived before the next request, as after any idle
+    // time; a loaded machine may take a moment to send it.
+    for (int waited = 0; !server.closing() && waited < 5000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     TQueryTransferMore details(Process());
     details.CustTradeID = kTrader;
     ASSERT_TRUE(details.Execute()) << details.LastMessage << " / " << lastLogged();
