@@ -148,12 +148,41 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
         out.append(utf8);
         return true;
     }
+    // GBK never needs more bytes than UTF-8 for a text: write in place, then
+    // cut to what was written (on failure, the text up to the fault).
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    char* const first = out.data();
+    char* to = first + start;
+    const auto& codes = TwoByteCodes();
+    bool ok = true;
     for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        if (byte < 0x80) {
+            *to++ = static_cast<char>(byte);
+            ++pos;
+            continue;
+        }
         const auto cp = DecodeUtf8At(utf8, pos);
-        if (!cp || !AppendGbk(out, cp->value)) return false;
+        if (!cp || cp->value > 0xFFFF) {
+            ok = false;
+            break;
+        }
         pos += cp->length;
+        if (cp->value == kEuroSign) {
+            *to++ = static_cast<char>(kEuroByte);
+            continue;
+        }
+        const auto code = codes[cp->value];
+        if (code == 0) {
+            ok = false;
+            break;
+        }
+        *to++ = static_cast<char>(code >> 8);
+        *to++ = static_cast<char>(code & 0xFF);
     }
-    return true;
+    out.resize(static_cast<std::size_t>(to - first));
+    return ok;
 }
 
 bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {

@@ -221,6 +221,44 @@ TEST_F(GridExportTest, AnEmptyTableExportsTitlesAndAZeroCountFooter) {
     EXPECT_EQ(bytes(ExportFormat::Text), "\xC3\xFB\xB3\xC6\tQty\tPrice\t\r\n\xBA\xCF\xBC\xC6\t0\t0\t");
 }
 
+// An export to a file makes each record's texts as it writes them; the bytes
+// are those of the sheet built first, for every type, picture and code table.
+TEST_F(GridExportTest, TheTableExportWritesWhatTheSheetWrites) {
+    format("[GridParam]\nFooterCountFlag=1\n[MoneyDBTest]\nColWidth=\nColTotal=0,0,3,0,0,2,0,0\n"
+           "ColVisual=1,1,1,1,1,1,1,1\nColTag=\nColAlign=0,0.00,0.00,C,D,000,0,0\nColColor=\nColStyle=\n"
+           "ColDBWidth=20,20,0,0,0,0,0,4\nColDataType=0,0,2,2,3,1,1,0\n"
+           "Name=名称\nAmount=金额\nPrice=Price\nRate=Rate\nDay=Day\nQty=Qty\nBig=Big\nKind=Kind\n");
+    ASSERT_EQ(layout.columns.size(), 8u);
+    layout.columns[1].displayFormat = "#,##0.00";
+    layout.columns[7].keyList = {"1", "2"};
+    layout.columns[7].pickList = {"入金", "出金"};
+    const std::vector<std::vector<std::string>> rows = {
+        {"工商 & <银行>", "1234.5", "2.675", "0.1", "2024-03-05", "7", "536870912", "1"},
+        {"a\tb\"c", "-0.001", "-2.675", "-0.0000001", "", "-12", "-536870913", "3"},
+        {"", "n/a", "", "", "20240229", "", "", ""},
+        {"x", "99999999.995", "1234567.891", "123456789012", "2024/12/31", "0", "5", "2"},
+    };
+    for (const auto& row : rows) ASSERT_TRUE(table.appendRow(row));
+    const ExportOptions options{"DBTest", std::nullopt, {}};
+    auto sheet = BuildExportSheet(layout, *param, table, options);
+    ASSERT_TRUE(sheet) << sheet.error();
+    for (const ExportFormat format : {ExportFormat::Text, ExportFormat::Excel, ExportFormat::Html}) {
+        auto expected = ExportBytes(format, *sheet);
+        auto written = ExportTableBytes(format, layout, *param, table, options);
+        ASSERT_TRUE(expected && written) << ExportExtension(format);
+        EXPECT_EQ(*written, *expected) << ExportExtension(format);
+    }
+    // The same refusal, naming the same cell.
+    ASSERT_TRUE(table.appendRow({"bad 😀", "1", "1", "1", "", "1", "1", "1"}));
+    sheet = BuildExportSheet(layout, *param, table, options);
+    for (const ExportFormat format : {ExportFormat::Text, ExportFormat::Excel, ExportFormat::Html}) {
+        auto expected = ExportBytes(format, *sheet);
+        auto written = ExportTableBytes(format, layout, *param, table, options);
+        ASSERT_FALSE(expected || written) << ExportExtension(format);
+        EXPECT_EQ(written.error(), expected.error());
+    }
+}
+
 TEST_F(GridExportTest, FileNamesGetTheDefaultExtension) {
     EXPECT_EQ(ExportFileName("/t/a.htm", ExportFormat::Html), "/t/a.htm");
     EXPECT_EQ(ExportFileName("/t/a.XLS", ExportFormat::Excel), "/t/a.XLS");
