@@ -395,6 +395,18 @@ std::string FixedDecimal(double value, int places) {
     return FixedText(ToDecimal(value), places, false);
 }
 
+std::optional<std::int64_t> FixedDecimalUnits(double value, int places) {
+    if (!std::isfinite(value)) return std::nullopt;
+    Decimal d = ToDecimal(value);
+    RoundToDigits(d, d.exponent + places + 1);  // as FixedText rounds
+    std::int64_t units = 0;
+    const int top = d.digits.empty() ? 0 : std::max(d.exponent, 0);
+    for (int place = top; place >= -places; --place)
+        if (__builtin_mul_overflow(units, 10, &units) || __builtin_add_overflow(units, DigitAt(d, place) - '0', &units))
+            return std::nullopt;
+    return d.negative ? -units : units;
+}
+
 std::size_t DisplayColumns(std::string_view text) {
     std::size_t columns = 0;
     for (std::size_t i = 0; i < text.size(); i += SequenceLength(text, i)) columns += ColumnsAt(text, i);

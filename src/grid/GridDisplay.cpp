@@ -194,7 +194,7 @@ Result<FooterValue> ComputeFooter(const GridColumn& column, const MemoryTable& t
         } else if (type == FieldType::Integer) {
             units = DecimalToUnits(value.toText());
         } else if (type == FieldType::Float) {
-            units = DecimalToUnits(FixedDecimal(*value.toNumber(), 4));  // what "%.4f" writes
+            units = FixedDecimalUnits(*value.toNumber(), 4);  // what "%.4f" writes
         } else {
             return Error{"a date cannot be summed" + where()};
         }

@@ -3,6 +3,7 @@
 #include "grid/GridLog.h"
 
 #include "common/MemoryTable.h"
+#include "common/SafeFormat.h"
 #include "common/Profile.h"
 #include "common/TextCodec.h"
 #include "support/TestFolder.h"
@@ -39,6 +40,30 @@ TEST(GridDisplay, FourDecimalUnits) {
     EXPECT_EQ(UnitsToPlainText(12345000), "1234.5");
     EXPECT_EQ(UnitsToPlainText(-1), "-0.0001");
     EXPECT_EQ(UnitsToPlainText(0), "0");
+}
+
+// Fixed decimals: the value to 15 significant digits, then rounded half away
+// from zero; the units a footer adds are the same number without the text.
+TEST(GridDisplay, FixedDecimalsAndTheirUnits) {
+    struct Case {
+        double value;
+        int places;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2.675, 2, "2.68"},          {-2.675, 2, "-2.68"},           {0.1 + 0.2, 4, "0.3000"},
+        {1.0 / 3, 4, "0.3333"},      {9.99995, 4, "10.0000"},        {-0.0, 2, "0.00"},
+        {5e-324, 4, "0.0000"},       {1e15 + 0.3, 2, "1000000000000000.00"},
+        {123456789.12345678, 4, "123456789.1235"},                   {-0.00005, 4, "-0.0001"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FixedDecimal(c.value, c.places), c.text) << c.value;
+        EXPECT_EQ(Format("%.*f", c.places, c.value).value(), c.text) << c.value;
+        if (c.places == 4) {
+            EXPECT_EQ(FixedDecimalUnits(c.value, 4), DecimalToUnits(c.text)) << c.value;
+        }
+    }
+    EXPECT_FALSE(FixedDecimalUnits(1e300, 4));
 }
 
 class GridCellsTest : public ::testing::Test {
