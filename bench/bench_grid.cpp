@@ -249,6 +249,13 @@ void BM_GrowthExportHtml(benchmark::State& state) {
 void BM_GrowthExportExcel(benchmark::State& state) {
     Export(state, ExportFormat::Excel, FirstRows(static_cast<int>(state.range(0))));
 }
+void BM_GrowthExportXlsx(benchmark::State& state) {
+    if (!XlsxExportAvailable()) {
+        state.SkipWithError("built without libxlsxwriter");
+        return;
+    }
+    Export(state, ExportFormat::Xlsx, FirstRows(static_cast<int>(state.range(0))));
+}
 // std::sort of the first n bank names: how the baseline itself grows.
 void BM_GrowthStdSort(benchmark::State& state) {
     const auto& names = Data().bankNames;
@@ -275,6 +282,7 @@ BENCHMARK(BM_BuildExportSheet)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportText)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportHtml)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GrowthExportExcel)->Arg(1000)->Arg(10000)->Arg(kExcelRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GrowthExportXlsx)->Arg(1000)->Arg(10000)->Arg(kRows)->Unit(benchmark::kMillisecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
