@@ -47,7 +47,8 @@ std::vector<std::vector<std::string>> MakeRows(int count = kRows) {
         std::snprintf(date, sizeof date, "202403%02d", 1 + i % 28);
         std::snprintf(time, sizeof time, "%02d%02d%02d", i % 24, i % 60, (i * 7) % 60);
         std::snprintf(account, sizeof account, "62220210%011d", i * 7919);
-        std::snprintf(money, sizeof money, "%d", (i * 104729) % 100000000);
+        // In 64 bits: i * 104729 overflows an int from 20 506 rows on.
+        std::snprintf(money, sizeof money, "%lld", static_cast<long long>(i) * 104729 % 100000000);
         rows.push_back({serial, date, time, std::to_string(i % 3 + 1), kBankNames[i % 3],
                         account, "1", money, std::to_string(i % 2), kMemos[i % 3]});
     }

@@ -67,6 +67,14 @@ std::string FormatDouble(double value) {
 
 std::string FormatDate(DateValue date) {
     int d = date.yyyymmdd;
+    if (d >= 0 && d <= 99999999) {  // every parsed date: written without printf
+        std::string text = "0000-00-00";
+        for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+            text[static_cast<std::size_t>(i)] = static_cast<char>('0' + d % 10);
+            d /= 10;
+        }
+        return text;
+    }
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100);
     return buffer;

@@ -35,8 +35,15 @@ Status MemoryTable::defineFields(std::vector<FieldDef> fields) {
 
 Status MemoryTable::addField(FieldDef field) {
     if (Status ok = validateNewField(field, fields_); !ok) return ok;
+    // Every row is packed again with a null cell at the end.
+    const std::size_t cells = fields_.size();
+    for (PackedRow& row : rows_) {
+        builder_.clear();
+        for (std::size_t c = 0; c < cells; ++c) builder_.addText(row.cell(c, cells));
+        builder_.addText({});
+        row = builder_.finish();
+    }
     fields_.push_back(std::move(field));
-    for (TableRow& row : rows_) row.emplace_back();
     if (pending_) pending_->emplace_back();
     notify(TableChange::Structure);
     return {};
@@ -56,29 +63,42 @@ Result<FieldValue> MemoryTable::convert(int col, std::string_view text) const {
 
 Status MemoryTable::appendRow(std::vector<std::string> texts) { return appendRowTexts(texts); }
 
-Status MemoryTable::appendRowTexts(std::span<std::string> texts) {
+Status MemoryTable::appendRowTexts(std::span<const std::string> texts) {
+    constexpr std::size_t kViews = 32;
+    if (texts.size() <= kViews) {
+        std::string_view views[kViews];
+        for (std::size_t i = 0; i < texts.size(); ++i) views[i] = texts[i];
+        return appendRowViews(std::span<const std::string_view>(views, texts.size()));
+    }
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    return appendRowViews(views);
+}
+
+Status MemoryTable::appendRowViews(std::span<const std::string_view> texts) {
     if (fields_.empty()) return Error{"the table has no fields"};
     if (texts.size() > fields_.size())
         return Error{"a row of " + std::to_string(texts.size()) + " values does not fit " +
                      std::to_string(fields_.size()) + " fields"};
-    TableRow row;
-    row.reserve(fields_.size());
+    builder_.clear();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const FieldDef& field = fields_[i];
         if (field.type == FieldType::Text) {  // kept as given: no conversion to go through
-            if (texts[i].empty())
-                row.emplace_back();
-            else
-                row.emplace_back(std::move(texts[i]));
+            builder_.addText(texts[i]);
             continue;
         }
-        auto value = FieldValue::FromText(field.type, std::move(texts[i]));
+        auto value = FieldValue::FromText(field.type, std::string(texts[i]));
         if (!value) return Error{"field " + field.name + ": " + value.error()};
-        row.push_back(std::move(value).value());
+        builder_.addValue(*value);
     }
-    row.resize(fields_.size());
-    commitRow(std::move(row));
+    for (std::size_t i = texts.size(); i < fields_.size(); ++i) builder_.addText({});
+    commitRow(builder_.finish());
     return {};
+}
+
+PackedRow MemoryTable::pack(const TableRow& row) const {
+    builder_.clear();
+    for (const FieldValue& value : row) builder_.addValue(value);
+    return builder_.finish();
 }
 
 Status MemoryTable::append() {
@@ -104,7 +124,7 @@ Status MemoryTable::setText(std::string_view field, std::string_view text) {
 
 Status MemoryTable::post() {
     if (!pending_) return Error{"no new row is being edited"};
-    TableRow row = std::move(*pending_);
+    PackedRow row = pack(*pending_);
     pending_.reset();
     commitRow(std::move(row));
     return {};
@@ -119,7 +139,9 @@ Status MemoryTable::setText(int row, int col, std::string_view text) {
     auto value = convert(col, text);
     if (!value) return Error{value.error()};
     std::size_t id = view_[static_cast<std::size_t>(row)];
-    rows_[id][static_cast<std::size_t>(col)] = std::move(value).value();
+    TableRow values = rows_[id].values(fields_);
+    values[static_cast<std::size_t>(col)] = std::move(value).value();
+    rows_[id] = pack(values);
     // The row may move or leave the view; the cursor stays on its record.
     if ((filtered_ && filter_) || (active_ >= 0 && indexes_[static_cast<std::size_t>(active_)].covers(col)))
         invalidateView();
@@ -133,22 +155,23 @@ Status MemoryTable::setText(int row, std::string_view field, std::string_view te
     return setText(row, col, text);
 }
 
-bool MemoryTable::passesFilter(const TableRow& row) const {
-    return !filtered_ || !filter_ || filter_->matches(row);
+bool MemoryTable::passesFilter(const PackedRow& row) const {
+    return !filtered_ || !filter_ || filter_->matches(row.values(fields_));
 }
 
-void MemoryTable::commitRow(TableRow row) {
+void MemoryTable::commitRow(PackedRow row) {
     rows_.push_back(std::move(row));
     std::size_t id = rows_.size() - 1;
-    const TableRow& added = rows_.back();
+    const PackedRow& added = rows_.back();
     if (!viewDirty_ && passesFilter(added)) {
         // Keep a built view current instead of rebuilding it: the new row
         // goes after its equals, as a stable sort would put it.
         auto at = view_.end();
         if (active_ >= 0) {
             const TableIndex& index = indexes_[static_cast<std::size_t>(active_)];
-            at = std::upper_bound(view_.begin(), view_.end(), id, [&](std::size_t a, std::size_t b) {
-                return index.less(rows_[a], rows_[b]);
+            const TableRow values = added.values(fields_);
+            at = std::upper_bound(view_.begin(), view_.end(), id, [&](std::size_t, std::size_t b) {
+                return index.less(values, rows_[b].values(fields_));
             });
         }
         at = view_.insert(at, id);
@@ -231,16 +254,10 @@ struct TextKey {
 
 // Orders the view of a one-field text index with prepared keys: the generic
 // comparison goes through the value type and folds case at every step.
-bool SortByTextKeys(std::vector<std::size_t>& view, const std::vector<TableRow>& rows, std::size_t column,
-                    bool descending) {
+void SortByTextKeys(std::vector<std::size_t>& view, const std::vector<PackedRow>& rows, std::size_t column,
+                    std::size_t cells, bool descending) {
     std::size_t bytes = 0;
-    for (std::size_t id : view) {
-        const auto& storage = rows[id][column].storage();
-        if (std::holds_alternative<std::monostate>(storage)) continue;
-        const auto* text = std::get_if<std::string>(&storage);
-        if (!text) return false;
-        bytes += text->size();
-    }
+    for (std::size_t id : view) bytes += rows[id].cell(column, cells).size();
     // The folded keys side by side: the sort then reads one compact block
     // instead of every row's cells.
     std::string arena;
@@ -248,13 +265,13 @@ bool SortByTextKeys(std::vector<std::size_t>& view, const std::vector<TableRow>&
     std::vector<TextKey> keys;
     keys.reserve(view.size());
     for (std::size_t id : view) {
-        const auto* text = std::get_if<std::string>(&rows[id][column].storage());
-        if (!text) {
+        const std::string_view text = rows[id].cell(column, cells);
+        if (text.empty()) {  // null
             keys.push_back({{}, id, true});
             continue;
         }
         const std::size_t at = arena.size();
-        for (char c : *text) arena += AsciiLower(c);
+        for (char c : text) arena += AsciiLower(c);
         keys.push_back({std::string_view(arena).substr(at), id, false});
     }
     // Ties keep insertion order (the view is in id order here), as a
@@ -266,17 +283,30 @@ bool SortByTextKeys(std::vector<std::size_t>& view, const std::vector<TableRow>&
     };
     std::sort(keys.begin(), keys.end(), order);
     for (std::size_t i = 0; i < keys.size(); ++i) view[i] = keys[i].id;
-    return true;
 }
 
 }  // namespace
 
 void MemoryTable::sortView(const TableIndex& index) const {
-    if (index.columns().size() == 1 &&
-        SortByTextKeys(view_, rows_, static_cast<std::size_t>(index.columns().front()), index.descending()))
+    const std::vector<int>& columns = index.columns();
+    if (columns.size() == 1 && fields_[static_cast<std::size_t>(columns.front())].type == FieldType::Text) {
+        SortByTextKeys(view_, rows_, static_cast<std::size_t>(columns.front()), fields_.size(), index.descending());
         return;
-    std::stable_sort(view_.begin(), view_.end(),
-                     [&](std::size_t a, std::size_t b) { return index.less(rows_[a], rows_[b]); });
+    }
+    // The index's cells made once per row, not at every comparison; the
+    // other cells stay null.
+    const auto width = static_cast<std::size_t>(*std::max_element(columns.begin(), columns.end())) + 1;
+    std::vector<TableRow> keys(view_.size(), TableRow(width));
+    for (std::size_t i = 0; i < view_.size(); ++i)
+        for (int c : columns)
+            keys[i][static_cast<std::size_t>(c)] = rows_[view_[i]].value(static_cast<std::size_t>(c), fields_);
+    std::vector<std::size_t> order(view_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return index.less(keys[a], keys[b]); });
+    std::vector<std::size_t> sorted;
+    sorted.reserve(order.size());
+    for (std::size_t i : order) sorted.push_back(view_[i]);
+    view_ = std::move(sorted);
 }
 
 int MemoryTable::recordCount() const {
@@ -284,12 +314,35 @@ int MemoryTable::recordCount() const {
     return static_cast<int>(view_.size());
 }
 
-const FieldValue& MemoryTable::value(int row, int col) const {
-    static const FieldValue null;
+const PackedRow* MemoryTable::viewRow(int row) const {
     ensureView();
-    if (row < 0 || static_cast<std::size_t>(row) >= view_.size() || col < 0 || col >= fieldCount())
-        return null;
-    return rows_[view_[static_cast<std::size_t>(row)]][static_cast<std::size_t>(col)];
+    if (row < 0 || static_cast<std::size_t>(row) >= view_.size()) return nullptr;
+    return &rows_[view_[static_cast<std::size_t>(row)]];
+}
+
+FieldValue MemoryTable::value(int row, int col) const {
+    const PackedRow* packed = viewRow(row);
+    if (!packed || col < 0 || col >= fieldCount()) return FieldValue();
+    return packed->value(static_cast<std::size_t>(col), fields_);
+}
+
+std::string_view MemoryTable::storedText(int row, int col) const {
+    const PackedRow* packed = viewRow(row);
+    if (!packed || col < 0 || col >= fieldCount() || fields_[static_cast<std::size_t>(col)].type != FieldType::Text)
+        return {};
+    return packed->cell(static_cast<std::size_t>(col), fields_.size());
+}
+
+std::string MemoryTable::text(int row, int col) const {
+    if (col >= 0 && col < fieldCount() && fields_[static_cast<std::size_t>(col)].type == FieldType::Text)
+        return std::string(storedText(row, col));
+    return value(row, col).toText();
+}
+
+bool MemoryTable::isNull(int row, int col) const {
+    const PackedRow* packed = viewRow(row);
+    return !packed || col < 0 || col >= fieldCount() ||
+           packed->cell(static_cast<std::size_t>(col), fields_.size()).empty();
 }
 
 // ---- cursor
@@ -477,9 +530,9 @@ void MemoryTable::setFiltered(bool on) {
 void MemoryTable::copyFrom(const MemoryTable& other) {
     if (&other == this) return;
     other.ensureView();
-    std::vector<TableRow> rows;
+    std::vector<PackedRow> rows;
     rows.reserve(other.view_.size());
-    for (std::size_t id : other.view_) rows.push_back(other.rows_[id]);
+    for (std::size_t id : other.view_) rows.push_back(other.rows_[id].copy(other.fields_.size()));
     dropRowsAndSettings();
     fields_ = other.fields_;
     rows_ = std::move(rows);

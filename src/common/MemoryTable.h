@@ -6,10 +6,14 @@
 // index. Every row number below is a position in that view. The view is
 // rebuilt lazily, once after a batch of changes, on the next read.
 //
+// Each row is kept packed in one block (see PackedRow.h); values are made on
+// reading.
+//
 // Not thread-safe: a table belongs to one thread at a time, like the grid
 // that shows it.
 #include "common/FieldValue.h"
 #include "common/FilterExpression.h"
+#include "common/PackedRow.h"
 #include "common/Result.h"
 #include "common/TableIndex.h"
 
@@ -54,8 +58,9 @@ public:
     // More values than fields, or a value its field cannot hold, rejects the
     // whole row.
     Status appendRow(std::vector<std::string> texts);
-    // The same, taking the texts (left moved-from): for loaders of many rows.
-    Status appendRowTexts(std::span<std::string> texts);
+    // The same without a string per value: for loaders of many rows.
+    Status appendRowTexts(std::span<const std::string> texts);
+    Status appendRowViews(std::span<const std::string_view> texts);
     // Two-step entry of a new row: append(), setText(col, text)..., post().
     Status append();
     Status setText(int col, std::string_view text);
@@ -73,14 +78,17 @@ public:
     int recordCount() const;                      // rows passing the filter
     int totalRowCount() const { return static_cast<int>(rows_.size()); }
     // Out-of-range rows or columns and unknown names read as null.
-    const FieldValue& value(int row, int col) const;
-    std::string text(int row, int col) const { return value(row, col).toText(); }
+    FieldValue value(int row, int col) const;
+    // A text field's cell without a copy: "" for null, for a field of another
+    // type and out of range. Valid until the table changes.
+    std::string_view storedText(int row, int col) const;
+    std::string text(int row, int col) const;
     std::string text(int row, std::string_view field) const { return text(row, fieldIndex(field)); }
     std::optional<double> number(int row, int col) const { return value(row, col).toNumber(); }
     std::optional<double> number(int row, std::string_view field) const {
         return number(row, fieldIndex(field));
     }
-    bool isNull(int row, int col) const { return value(row, col).isNull(); }
+    bool isNull(int row, int col) const;
 
     // ---- cursor, over the view
     // Walk: for (t.first(); !t.eof(); t.next()); backwards: last() ... bof().
@@ -137,8 +145,10 @@ private:
 
     Status validateNewField(const FieldDef& field, const std::vector<FieldDef>& existing) const;
     Result<FieldValue> convert(int col, std::string_view text) const;
-    bool passesFilter(const TableRow& row) const;
-    void commitRow(TableRow row);
+    bool passesFilter(const PackedRow& row) const;
+    void commitRow(PackedRow row);
+    PackedRow pack(const TableRow& row) const;
+    const PackedRow* viewRow(int row) const;  // null when out of range
     void ensureView() const;
     void sortView(const TableIndex& index) const;
     void invalidateView() { viewDirty_ = true; }
@@ -148,8 +158,9 @@ private:
     void notify(TableChange change);
 
     std::vector<FieldDef> fields_;
-    std::vector<TableRow> rows_;
-    std::optional<TableRow> pending_;
+    std::vector<PackedRow> rows_;
+    std::optional<TableRow> pending_;  // values until posted
+    mutable PackedRowBuilder builder_;
     std::vector<TableIndex> indexes_;
     int active_ = -1;  // position in indexes_
     std::optional<FilterExpression> filter_;

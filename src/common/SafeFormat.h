@@ -33,6 +33,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -95,6 +96,9 @@ Result<std::string> Format(std::string_view pattern, A&&... args) {
 // What Format("%.*f", places, value) gives, without reading a pattern: for
 // callers that format every cell of a column.
 std::string FixedDecimal(double value, int places);
+// The number FixedDecimal writes, in units of 10^-places (1234.5 with 4
+// places gives 12345000); none when it is not finite or beyond 64 bits.
+std::optional<std::int64_t> FixedDecimalUnits(double value, int places);
 
 // Display columns of a UTF-8 text in the GBK screen font (ASCII 1, others 2).
 std::size_t DisplayColumns(std::string_view text);

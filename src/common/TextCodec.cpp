@@ -1,5 +1,7 @@
 #include "common/TextCodec.h"
 
+#include <cstring>
+
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -74,19 +76,6 @@ std::string Utf8EncodeError(std::string_view utf8, std::size_t pos) {
            std::to_string(pos);
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Appends the GBK code of one character; false when GBK has none.
 bool AppendGbk(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -137,9 +126,29 @@ std::optional<Utf8CodePoint> DecodeUtf8At(std::string_view text, std::size_t pos
 namespace {
 // Most wire and configuration text is plain ASCII, the same in both codes.
 bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {  // eight bytes at a time
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (word & 0x8080808080808080ull) return false;
+    }
+    for (; i < text.size(); ++i)
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
     return true;
+}
+
+char* PutUtf8(char* to, char32_t cp) {
+    if (cp < 0x80) {
+        *to++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *to++ = static_cast<char>(0xC0 | (cp >> 6));
+        *to++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *to++ = static_cast<char>(0xE0 | (cp >> 12));
+        *to++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *to++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return to;
 }
 }  // namespace
 
@@ -148,12 +157,41 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
         out.append(utf8);
         return true;
     }
+    // GBK never needs more bytes than UTF-8 for a text: write in place, then
+    // cut to what was written (on failure, the text up to the fault).
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    char* const first = out.data();
+    char* to = first + start;
+    const auto& codes = TwoByteCodes();
+    bool ok = true;
     for (std::size_t pos = 0; pos < utf8.size();) {
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        if (byte < 0x80) {
+            *to++ = static_cast<char>(byte);
+            ++pos;
+            continue;
+        }
         const auto cp = DecodeUtf8At(utf8, pos);
-        if (!cp || !AppendGbk(out, cp->value)) return false;
+        if (!cp || cp->value > 0xFFFF) {
+            ok = false;
+            break;
+        }
         pos += cp->length;
+        if (cp->value == kEuroSign) {
+            *to++ = static_cast<char>(kEuroByte);
+            continue;
+        }
+        const auto code = codes[cp->value];
+        if (code == 0) {
+            ok = false;
+            break;
+        }
+        *to++ = static_cast<char>(code >> 8);
+        *to++ = static_cast<char>(code & 0xFF);
     }
-    return true;
+    out.resize(static_cast<std::size_t>(to - first));
+    return ok;
 }
 
 bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {
@@ -161,24 +199,35 @@ bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {
         out.append(gbk);
         return true;
     }
+    // At most three UTF-8 bytes a GBK byte (the euro sign): write in place,
+    // then cut to what was written (on failure, the text up to the fault).
+    const std::size_t start = out.size();
+    out.resize(start + 3 * gbk.size());
+    char* const first = out.data();
+    char* to = first + start;
+    bool ok = true;
     for (std::size_t pos = 0; pos < gbk.size();) {
         const auto byte = static_cast<unsigned char>(gbk[pos]);
         if (byte < 0x80) {
-            out += static_cast<char>(byte);
+            *to++ = static_cast<char>(byte);
             ++pos;
         } else if (byte == kEuroByte) {
-            AppendUtf8(out, kEuroSign);
+            to = PutUtf8(to, kEuroSign);
             ++pos;
         } else {
             const int trail = IsLeadByte(byte) && pos + 1 < gbk.size()
                                   ? TrailIndex(static_cast<unsigned char>(gbk[pos + 1]))
                                   : -1;
-            if (trail < 0) return false;
-            AppendUtf8(out, kTwoByte[(byte - 0x81) * kTrailCount + static_cast<unsigned>(trail)]);
+            if (trail < 0) {
+                ok = false;
+                break;
+            }
+            to = PutUtf8(to, kTwoByte[(byte - 0x81) * kTrailCount + static_cast<unsigned>(trail)]);
             pos += 2;
         }
     }
-    return true;
+    out.resize(static_cast<std::size_t>(to - first));
+    return ok;
 }
 
 Result<std::string> Utf8ToGbk(std::string_view utf8) {

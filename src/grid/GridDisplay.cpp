@@ -17,60 +17,75 @@ constexpr int kMaxPictureDecimals = 30;  // beyond a double's precision anyway
 
 }  // namespace
 
-std::string FormatNumberPicture(double value, std::string_view picture) {
+NumberPicture ParseNumberPicture(std::string_view picture) {
+    NumberPicture p;
+    p.text = std::string(picture);
     const std::size_t first = picture.find_first_of("0#.,");
-    if (first == std::string_view::npos || !std::isfinite(value)) return std::string(picture);
+    if (first == std::string_view::npos) return p;
+    p.hasPlaces = true;
     std::size_t last = first;
     for (std::size_t i = first; i < picture.size(); ++i)
         if (IsPlaceholder(picture[i])) last = i;
-    const std::string_view prefix = picture.substr(0, first);
-    const std::string_view suffix = picture.substr(last + 1);
+    p.prefix = std::string(picture.substr(0, first));
+    p.suffix = std::string(picture.substr(last + 1));
     const std::string_view span = picture.substr(first, last - first + 1);
 
     const std::size_t point = span.find('.');
     const std::string_view intPart = span.substr(0, point);
     const std::string_view fracPart = point == std::string_view::npos ? std::string_view() : span.substr(point + 1);
-    const bool grouping = intPart.find(',') != std::string_view::npos;
-    int minInt = 0;
+    p.grouping = intPart.find(',') != std::string_view::npos;
     bool seenZero = false;
     for (char c : intPart) {
         if (c == '0') seenZero = true;
-        if (seenZero && (c == '0' || c == '#')) ++minInt;
+        if (seenZero && (c == '0' || c == '#')) ++p.minInt;
     }
-    int maxDec = 0, minDec = 0;
     for (char c : fracPart) {
-        if (c == '0' || c == '#') ++maxDec;
-        if (c == '0') minDec = maxDec;
+        if (c == '0' || c == '#') ++p.maxDec;
+        if (c == '0') p.minDec = p.maxDec;
     }
-    maxDec = std::min(maxDec, kMaxPictureDecimals);
-    minDec = std::min(minDec, kMaxPictureDecimals);
+    p.maxDec = std::min(p.maxDec, kMaxPictureDecimals);
+    p.minDec = std::min(p.minDec, kMaxPictureDecimals);
+    return p;
+}
 
-    const std::string fixed = FixedDecimal(value, maxDec);
+void AppendNumberPicture(std::string& out, double value, const NumberPicture& p) {
+    if (!p.hasPlaces || !std::isfinite(value)) {
+        out += p.text;
+        return;
+    }
+    const std::string fixed = FixedDecimal(value, p.maxDec);
     std::string_view digits = fixed;
     const bool negative = !digits.empty() && digits.front() == '-';
     if (negative) digits.remove_prefix(1);
     const std::size_t dot = digits.find('.');
-    std::string whole(digits.substr(0, dot));
-    std::string frac(dot == std::string_view::npos ? std::string_view() : digits.substr(dot + 1));
+    std::string_view whole = digits.substr(0, dot);
+    std::string_view frac = dot == std::string_view::npos ? std::string_view() : digits.substr(dot + 1);
 
-    while (static_cast<int>(frac.size()) > minDec && frac.back() == '0') frac.pop_back();
-    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
-    if (static_cast<int>(whole.size()) < minInt) whole.insert(0, static_cast<std::size_t>(minInt) - whole.size(), '0');
-    if (grouping) {
-        std::string grouped;
-        for (std::size_t i = 0; i < whole.size(); ++i) {
-            if (i > 0 && (whole.size() - i) % 3 == 0) grouped += ',';
-            grouped += whole[i];
-        }
-        whole = std::move(grouped);
-    }
-
-    const bool nonZero = (whole + frac).find_first_of("123456789") != std::string::npos;
-    std::string out;
+    while (static_cast<int>(frac.size()) > p.minDec && frac.back() == '0') frac.remove_suffix(1);
+    whole.remove_prefix(std::min(whole.find_first_not_of('0'), whole.size()));
+    auto nonZeroDigit = [](char c) { return c >= '1' && c <= '9'; };
+    const bool nonZero = std::any_of(whole.begin(), whole.end(), nonZeroDigit) ||
+                         std::any_of(frac.begin(), frac.end(), nonZeroDigit);
     if (negative && nonZero) out += '-';
-    out.append(prefix).append(whole);
-    if (!frac.empty()) out.append(".").append(frac);
-    out.append(suffix);
+    out += p.prefix;
+    // The whole part padded with zeros to the picture's minimum, grouped by three.
+    const std::size_t pad =
+        static_cast<int>(whole.size()) < p.minInt ? static_cast<std::size_t>(p.minInt) - whole.size() : 0;
+    const std::size_t length = pad + whole.size();
+    for (std::size_t i = 0; i < length; ++i) {
+        if (p.grouping && i > 0 && (length - i) % 3 == 0) out += ',';
+        out += i < pad ? '0' : whole[i - pad];
+    }
+    if (!frac.empty()) {
+        out += '.';
+        out += frac;
+    }
+    out += p.suffix;
+}
+
+std::string FormatNumberPicture(double value, std::string_view picture) {
+    std::string out;
+    AppendNumberPicture(out, value, ParseNumberPicture(picture));
     return out;
 }
 
@@ -86,9 +101,10 @@ std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, 
 
 std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, int row, int col) {
     if (col < 0) return {};
-    const FieldValue& value = table.value(row, col);
-    if (value.isNull()) return {};
-    std::string text = value.toText();
+    const FieldType type = table.fields()[static_cast<std::size_t>(col)].type;
+    const FieldValue value = type == FieldType::Text ? FieldValue() : table.value(row, col);
+    std::string text = type == FieldType::Text ? std::string(table.storedText(row, col)) : value.toText();
+    if (text.empty()) return {};  // null
     if (column.mapsCodes()) {
         auto found = std::find(column.keyList.begin(), column.keyList.end(), text);
         if (found != column.keyList.end()) {
@@ -99,7 +115,6 @@ std::string CellDisplayText(const GridColumn& column, const MemoryTable& table, 
     }
     if (!column.displayFormat.empty()) {
         std::optional<double> number;
-        const FieldType type = table.fields()[static_cast<std::size_t>(col)].type;
         if (type == FieldType::Integer || type == FieldType::Float)
             number = value.toNumber();
         else if (type == FieldType::Text)
@@ -168,17 +183,18 @@ Result<FooterValue> ComputeFooter(const GridColumn& column, const MemoryTable& t
     int64_t sum = 0;
     int counted = 0;
     for (int row = 0, rows = table.recordCount(); row < rows; ++row) {
-        const FieldValue& value = table.value(row, col);
-        if (value.isNull()) continue;
+        if (table.isNull(row, col)) continue;
         auto where = [&] { return " (row " + std::to_string(row + 1) + ", field \"" + column.fieldName + "\")"; };
         std::optional<int64_t> units;
+        const FieldValue value = type == FieldType::Text ? FieldValue() : table.value(row, col);
         if (type == FieldType::Text) {
-            if (!ReadDecimal(value.toText())) return Error{"\"" + value.toText() + "\" is not a number" + where()};
-            units = DecimalToUnits(value.toText());
+            const std::string_view text = table.storedText(row, col);
+            if (!ReadDecimal(text)) return Error{"\"" + std::string(text) + "\" is not a number" + where()};
+            units = DecimalToUnits(text);
         } else if (type == FieldType::Integer) {
             units = DecimalToUnits(value.toText());
         } else if (type == FieldType::Float) {
-            if (auto fixed = Format("%.4f", *value.toNumber())) units = DecimalToUnits(*fixed);
+            units = FixedDecimalUnits(*value.toNumber(), 4);  // what "%.4f" writes
         } else {
             return Error{"a date cannot be summed" + where()};
         }

@@ -22,6 +22,18 @@ class MemoryTable;
 // 0.5 with "#.##" ".5", 7 with "000" "007", 0 with "#" "".
 std::string FormatNumberPicture(double value, std::string_view picture);
 
+// A picture taken apart once, for callers that format many numbers with it;
+// AppendNumberPicture writes what FormatNumberPicture returns.
+struct NumberPicture {
+    std::string text;  // as given: written whole when it has no placeholder
+    bool hasPlaces = false;
+    std::string prefix, suffix;
+    int minInt = 0, maxDec = 0, minDec = 0;
+    bool grouping = false;
+};
+NumberPicture ParseNumberPicture(std::string_view picture);
+void AppendNumberPicture(std::string& out, double value, const NumberPicture& picture);
+
 enum class CheckState { Checked, Unchecked, Grayed };
 // Checked for the column's checked text ("1"), unchecked for its unchecked
 // text ("0"), greyed for an empty field or anything else.

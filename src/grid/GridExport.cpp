@@ -9,7 +9,9 @@
 #include "grid/GridDisplay.h"
 #include "grid/GridLog.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -87,11 +89,12 @@ Result<std::string> CellGbk(const ExportSheet& sheet, std::size_t row, std::size
 
 // Visits every cell of the sheet as a sheet row, column and text.
 template <class Visit>
-Status ForEachText(const ExportSheet& sheet, Visit visit) {
+Status ForEachText(const ExportSheet& sheet, ExportRows& rows, Visit visit) {
     for (std::size_t c = 0; c < sheet.columns.size(); ++c)
         if (auto done = visit(0, c, sheet.columns[c].title); !done) return done;
     std::size_t row = 1;
-    for (const auto& record : sheet.rows) {
+    for (std::size_t r = 0, count = rows.size(); r < count; ++r) {
+        const auto& record = rows.row(r);
         for (std::size_t c = 0; c < record.size(); ++c)
             if (auto done = visit(row, c, record[c].text); !done) return done;
         ++row;
@@ -168,20 +171,16 @@ Status PutCell(std::string& out, const ExportSheet& sheet, std::size_t row, std:
 }
 
 // The UTF-8 bytes of every cell text, to size an output once.
-std::size_t TextBytesOf(const ExportSheet& sheet) {
-    std::size_t bytes = 0;
+std::size_t TextBytesOf(const ExportSheet& sheet, ExportRows& rows) {
+    std::size_t bytes = rows.textBytesHint();
     for (const auto& column : sheet.columns) bytes += column.title.size();
-    for (const auto& record : sheet.rows)
-        for (const auto& cell : record) bytes += cell.text.size();
     if (sheet.footer)
         for (const auto& cell : *sheet.footer) bytes += cell.text.size();
     return bytes;
 }
 
-std::size_t CellCount(const ExportSheet& sheet) {
-    std::size_t cells = sheet.columns.size() * (1 + (sheet.footer ? 1 : 0));
-    for (const auto& record : sheet.rows) cells += record.size();
-    return cells;
+std::size_t CellCount(const ExportSheet& sheet, const ExportRows& rows) {
+    return sheet.columns.size() * (1 + (sheet.footer ? 1 : 0) + rows.size());
 }
 
 const char* AlignWord(ColumnAlign align) {
@@ -235,8 +234,12 @@ uint32_t HtmlRgb(int32_t color, const std::function<uint32_t(int)>& systemColor)
     return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF);
 }
 
-Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam& param, const MemoryTable& table,
-                                     const ExportOptions& options) {
+namespace {
+
+// Everything but the records: columns, colours and the footer; `shown`
+// receives the visible columns.
+Result<ExportSheet> BuildExportHead(const GridLayout& layout, const TGridParam& param, const MemoryTable& table,
+                                    const ExportOptions& options, std::vector<const GridColumn*>& shown) {
     const auto& sys = options.systemColor;
     ExportSheet sheet;
     sheet.gridName = options.gridName;
@@ -245,7 +248,6 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
     sheet.lines = param.linesFlag();
     sheet.fixed3D = param.fixed3DFlag();
 
-    std::vector<const GridColumn*> shown;
     for (const auto& column : layout.columns)
         if (column.visible) shown.push_back(&column);
     for (const GridColumn* column : shown) {
@@ -264,18 +266,6 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
         out.footerFont = WithRgb(column->footer.font, sys);
         out.money = type == FieldType::Float;
         sheet.columns.push_back(std::move(out));
-    }
-    // Field numbers are looked up once per column, not per cell.
-    std::vector<int> fieldOf;
-    for (const GridColumn* column : shown)
-        fieldOf.push_back(column->fieldName.empty() ? -1 : table.fieldIndex(column->fieldName));
-    const int rows = table.recordCount();
-    sheet.rows.reserve(static_cast<std::size_t>(rows));
-    for (int row = 0; row < rows; ++row) {
-        std::vector<ExportCell> record;
-        record.reserve(shown.size());
-        for (std::size_t c = 0; c < shown.size(); ++c) record.push_back(DataCell(*shown[c], table, row, fieldOf[c]));
-        sheet.rows.push_back(std::move(record));
     }
     if (param.footerCountFlag()) {
         std::vector<ExportCell> footer;
@@ -298,13 +288,160 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
     return sheet;
 }
 
-Result<std::string> ExcelBytes(const ExportSheet& sheet) {
-    const std::size_t sheetRows = 1 + sheet.rows.size() + (sheet.footer ? 1 : 0);
+std::vector<int> FieldNumbers(const std::vector<const GridColumn*>& shown, const MemoryTable& table) {
+    std::vector<int> fieldOf;
+    for (const GridColumn* column : shown)
+        fieldOf.push_back(column->fieldName.empty() ? -1 : table.fieldIndex(column->fieldName));
+    return fieldOf;
+}
+
+// A column's cells as a writer needs them, with what a cell's kind and text
+// depend on decided once per column: the same cells DataCell makes, written
+// into one reused record instead of a string per cell.
+class TableRows : public ExportRows {
+public:
+    TableRows(const std::vector<const GridColumn*>& shown, const MemoryTable& table) : table_(table) {
+        const std::vector<int> fieldOf = FieldNumbers(shown, table);
+        for (std::size_t c = 0; c < shown.size(); ++c) {
+            Column column{shown[c], fieldOf[c], FieldType::Text, false, {}};
+            if (column.field >= 0) column.type = table.fields()[static_cast<std::size_t>(column.field)].type;
+            column.hasPicture = !shown[c]->displayFormat.empty();
+            if (column.hasPicture) column.picture = ParseNumberPicture(shown[c]->displayFormat);
+            columns_.push_back(std::move(column));
+        }
+        record_.resize(columns_.size());
+        rows_ = static_cast<std::size_t>(table.recordCount());
+    }
+    std::size_t size() const override { return rows_; }
+    const std::vector<ExportCell>& row(std::size_t row) override {
+        for (std::size_t c = 0; c < columns_.size(); ++c) fill(record_[c], columns_[c], static_cast<int>(row));
+        return record_;
+    }
+    // From about 64 records spread over the table.
+    std::size_t textBytesHint() override {
+        if (rows_ == 0) return 0;
+        const std::size_t step = std::max<std::size_t>(1, rows_ / 64);
+        std::size_t sampled = 0, bytes = 0;
+        for (std::size_t r = 0; r < rows_; r += step, ++sampled)
+            for (const auto& cell : row(r)) bytes += cell.text.size();
+        const std::size_t estimate = bytes * rows_ / sampled;
+        return estimate + estimate / 8;
+    }
+
+private:
+    struct Column {
+        const GridColumn* column;
+        int field;  // -1: none
+        FieldType type;
+        bool hasPicture;
+        NumberPicture picture;
+    };
+
+    void fill(ExportCell& cell, const Column& c, int row) const {
+        cell.kind = ExportCellKind::Blank;
+        cell.text.clear();
+        cell.integer = 0;
+        cell.number = 0;
+        if (c.field < 0) return;
+        if (c.column->mapsCodes()) {
+            cell = DataCell(*c.column, table_, row, c.field);
+            return;
+        }
+        if (c.type == FieldType::Text) {
+            const std::string_view text = table_.storedText(row, c.field);
+            if (text.empty()) return;  // null
+            cell.kind = ExportCellKind::Text;
+            if (c.hasPicture)
+                if (const auto number = ReadDecimal(text)) {
+                    AppendNumberPicture(cell.text, *number, c.picture);
+                    return;
+                }
+            cell.text.assign(text);
+            return;
+        }
+        const FieldValue value = table_.value(row, c.field);
+        if (value.isNull()) return;
+        const auto& stored = value.storage();
+        switch (c.type) {
+        case FieldType::Integer: {
+            const int64_t number = std::get<int64_t>(stored);
+            if (number >= kMinRkInteger && number <= kMaxRkInteger) {
+                cell.kind = ExportCellKind::Integer;
+                cell.integer = number;
+            } else {
+                cell.kind = ExportCellKind::Number;
+                cell.number = static_cast<double>(number);
+            }
+            if (c.hasPicture) {
+                AppendNumberPicture(cell.text, static_cast<double>(number), c.picture);
+            } else {
+                char digits[24];
+                const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+                cell.text.append(digits, end);
+            }
+            return;
+        }
+        case FieldType::Float: {
+            const double number = std::get<double>(stored);
+            cell.kind = ExportCellKind::Number;
+            cell.number = number;
+            if (c.hasPicture)
+                AppendNumberPicture(cell.text, number, c.picture);
+            else
+                cell.text = FormatDouble(number);
+            return;
+        }
+        case FieldType::Text: return;  // above
+        case FieldType::Date:
+            cell.kind = ExportCellKind::Text;
+            cell.text = FormatDate(std::get<DateValue>(stored));
+            return;
+        }
+    }
+
+    const MemoryTable& table_;
+    std::vector<Column> columns_;
+    std::vector<ExportCell> record_;
+    std::size_t rows_ = 0;
+};
+
+}  // namespace
+
+std::size_t SheetRows::textBytesHint() {
+    std::size_t bytes = 0;
+    for (const auto& record : sheet_.rows)
+        for (const auto& cell : record) bytes += cell.text.size();
+    return bytes;
+}
+
+Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam& param, const MemoryTable& table,
+                                     const ExportOptions& options) {
+    std::vector<const GridColumn*> shown;
+    auto sheet = BuildExportHead(layout, param, table, options, shown);
+    if (!sheet) return sheet;
+    // Field numbers are looked up once per column, not per cell.
+    const std::vector<int> fieldOf = FieldNumbers(shown, table);
+    const int rows = table.recordCount();
+    auto& records = sheet.value().rows;
+    records.reserve(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row) {
+        std::vector<ExportCell> record;
+        record.reserve(shown.size());
+        for (std::size_t c = 0; c < shown.size(); ++c) record.push_back(DataCell(*shown[c], table, row, fieldOf[c]));
+        records.push_back(std::move(record));
+    }
+    return sheet;
+}
+
+namespace {
+
+Result<std::string> WriteExcel(const ExportSheet& sheet, ExportRows& rows) {
+    const std::size_t sheetRows = 1 + rows.size() + (sheet.footer ? 1 : 0);
     if (sheetRows > 0x10000 || sheet.columns.size() > 0x10000)
         return Error{"a worksheet holds at most 65536 rows and columns; this export has " + std::to_string(sheetRows) +
                      " rows and " + std::to_string(sheet.columns.size()) + " columns"};
     std::string out;
-    out.reserve(TextBytesOf(sheet) + 14 * CellCount(sheet) + 32);
+    out.reserve(TextBytesOf(sheet, rows) + 14 * CellCount(sheet, rows) + 32);
     Put16(out, 0x0809);
     Put16(out, 8);
     out.append("\x00\x00\x10\x00\x00\x00\x00\x00", 8);
@@ -319,16 +456,14 @@ Result<std::string> ExcelBytes(const ExportSheet& sheet) {
         ++row;
         return Status::success();
     };
-    for (const auto& record : sheet.rows)
-        if (auto done = putRow(record); !done) return Error{done.error()};
+    for (std::size_t r = 0, count = rows.size(); r < count; ++r)
+        if (auto done = putRow(rows.row(r)); !done) return Error{done.error()};
     if (sheet.footer)
         if (auto done = putRow(*sheet.footer); !done) return Error{done.error()};
     Put16(out, 0x000A);
     Put16(out, 0);
     return out;
 }
-
-namespace {
 
 // The markup around one cell's text, UTF-8.
 struct CellMarkup {
@@ -358,7 +493,7 @@ CellMarkup TdMarkup(int width, ColumnAlign align, std::optional<uint32_t> backgr
 // (made once per column, not per cell), put() appends it, cell() appends a
 // cell text escaped and fails on a text the sink cannot hold.
 template <class Sink>
-bool WritePage(const ExportSheet& sheet, Sink& sink) {
+bool WritePage(const ExportSheet& sheet, ExportRows& rows, Sink& sink) {
     auto line = [&](std::string_view text) {
         sink.put(sink.piece(text));
         sink.put("\r\n");
@@ -410,8 +545,8 @@ bool WritePage(const ExportSheet& sheet, Sink& sink) {
     std::vector<Piece> recordMarkup;
     for (const auto& column : sheet.columns)
         recordMarkup.push_back(pieces(TdMarkup(column.width, column.align, column.color, column.font)));
-    for (const auto& record : sheet.rows)
-        if (!cellsRow(record, recordMarkup)) return false;
+    for (std::size_t r = 0, count = rows.size(); r < count; ++r)
+        if (!cellsRow(rows.row(r), recordMarkup)) return false;
     if (sheet.footer) {
         std::vector<Piece> footerMarkup;
         for (const auto& column : sheet.columns)
@@ -477,27 +612,25 @@ struct GbkPageSink {
     }
 };
 
-}  // namespace
-
-Result<std::string> HtmlBytes(const ExportSheet& sheet) {
+Result<std::string> WriteHtml(const ExportSheet& sheet, ExportRows& rows) {
     GbkPageSink sink{sheet, {}, false, std::nullopt};
     // Each cell line holds the text and about 140 bytes of markup.
-    sink.page.reserve(TextBytesOf(sheet) + 150 * CellCount(sheet) + 512);
+    sink.page.reserve(TextBytesOf(sheet, rows) + 150 * CellCount(sheet, rows) + 512);
     // A cell the page cannot hold is named before a grid or font name.
-    if (!WritePage(sheet, sink)) return Error{*sink.cellError};
+    if (!WritePage(sheet, rows, sink)) return Error{*sink.cellError};
     if (sink.markupFailed) {
         Utf8PageSink utf8;
-        WritePage(sheet, utf8);
+        WritePage(sheet, rows, utf8);
         return Error{"the page cannot be written in GBK: " + Utf8ToGbk(utf8.page).error()};  // grid or font name
     }
     return std::move(sink.page);
 }
 
-Result<std::string> TextBytes(const ExportSheet& sheet) {
+Result<std::string> WriteText(const ExportSheet& sheet, ExportRows& rows) {
     std::string out;
-    out.reserve(TextBytesOf(sheet) + 2 * CellCount(sheet));
+    out.reserve(TextBytesOf(sheet, rows) + 2 * CellCount(sheet, rows));
     std::size_t lastRow = 0;
-    auto done = ForEachText(sheet, [&](std::size_t r, std::size_t c, std::string_view text) -> Status {
+    auto done = ForEachText(sheet, rows, [&](std::size_t r, std::size_t c, std::string_view text) -> Status {
         if (r != lastRow) out += "\r\n";
         else if (c > 0) out += '\t';
         lastRow = r;
@@ -510,13 +643,44 @@ Result<std::string> TextBytes(const ExportSheet& sheet) {
     return out;
 }
 
-Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& sheet) {
+}  // namespace
+
+Result<std::string> ExcelBytes(const ExportSheet& sheet) {
+    SheetRows rows(sheet);
+    return WriteExcel(sheet, rows);
+}
+
+Result<std::string> HtmlBytes(const ExportSheet& sheet) {
+    SheetRows rows(sheet);
+    return WriteHtml(sheet, rows);
+}
+
+Result<std::string> TextBytes(const ExportSheet& sheet) {
+    SheetRows rows(sheet);
+    return WriteText(sheet, rows);
+}
+
+Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& head, ExportRows& rows) {
     switch (format) {
-    case ExportFormat::Excel: return ExcelBytes(sheet);
-    case ExportFormat::Html: return HtmlBytes(sheet);
-    case ExportFormat::Xlsx: return XlsxBytes(sheet);
-    default: return TextBytes(sheet);
+    case ExportFormat::Excel: return WriteExcel(head, rows);
+    case ExportFormat::Html: return WriteHtml(head, rows);
+    case ExportFormat::Xlsx: return XlsxBytes(head, rows);
+    default: return WriteText(head, rows);
     }
+}
+
+Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& sheet) {
+    SheetRows rows(sheet);
+    return ExportBytes(format, sheet, rows);
+}
+
+Result<std::string> ExportTableBytes(ExportFormat format, const GridLayout& layout, const TGridParam& param,
+                                     const MemoryTable& table, const ExportOptions& options) {
+    std::vector<const GridColumn*> shown;
+    auto head = BuildExportHead(layout, param, table, options, shown);
+    if (!head) return Error{head.error()};
+    TableRows rows(shown, table);
+    return ExportBytes(format, *head, rows);
 }
 
 const char* ExportExtension(ExportFormat format) {
@@ -543,9 +707,7 @@ Result<std::string> ExportGridToFile(ExportFormat format, const std::string& cho
         (void)WriteGridLog(std::string(LogPrefix(format)) + error);
         return Error{error};
     };
-    auto sheet = BuildExportSheet(layout, param, table, options);
-    if (!sheet) return fail(sheet.error());
-    auto bytes = ExportBytes(format, *sheet);
+    auto bytes = ExportTableBytes(format, layout, param, table, options);
     if (!bytes) return fail(bytes.error());
     if (auto written = ReplaceFileAtomically(PathFromUtf8(path), *bytes); !written) return fail(written.error());
     return path;

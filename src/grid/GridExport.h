@@ -6,6 +6,7 @@
 #include "grid/GridLayout.h"
 #include "grid/TGridParam.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -65,6 +66,30 @@ struct ExportSheet {
 Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam& param, const MemoryTable& table,
                                      const ExportOptions& options);
 
+// The records of an export handed to a writer one at a time, so that no
+// string per cell need exist for the whole sheet at once.
+class ExportRows {
+public:
+    virtual ~ExportRows() = default;
+    virtual std::size_t size() const = 0;
+    // The cells of record `row`; valid until the next call.
+    virtual const std::vector<ExportCell>& row(std::size_t row) = 0;
+    // About how many UTF-8 bytes all the records' texts hold, to size an output.
+    virtual std::size_t textBytesHint() = 0;
+};
+
+// The records an ExportSheet holds.
+class SheetRows : public ExportRows {
+public:
+    explicit SheetRows(const ExportSheet& sheet) : sheet_(sheet) {}
+    std::size_t size() const override { return sheet_.rows.size(); }
+    const std::vector<ExportCell>& row(std::size_t row) override { return sheet_.rows[row]; }
+    std::size_t textBytesHint() override;
+
+private:
+    const ExportSheet& sheet_;
+};
+
 // The file bytes. A text GBK cannot hold refuses the export with an error
 // naming the cell; so do a worksheet beyond 65536 rows or columns and a
 // worksheet text over 65527 bytes, which the records cannot describe.
@@ -77,6 +102,15 @@ Result<std::string> XlsxBytes(const ExportSheet& sheet);
 // False in a build without libxlsxwriter, where XlsxBytes always fails.
 bool XlsxExportAvailable();
 Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& sheet);
+// The same writers over records from `rows`; `head` gives the rest of the
+// sheet (its own rows are ignored).
+Result<std::string> ExportBytes(ExportFormat format, const ExportSheet& head, ExportRows& rows);
+Result<std::string> XlsxBytes(const ExportSheet& head, ExportRows& rows);
+
+// What BuildExportSheet + ExportBytes give, with each record's display
+// texts made as it is written: the path of an export to a file.
+Result<std::string> ExportTableBytes(ExportFormat format, const GridLayout& layout, const TGridParam& param,
+                                     const MemoryTable& table, const ExportOptions& options);
 
 // 0xRRGGBB of a grid colour: system colours resolved, clNone black.
 uint32_t HtmlRgb(int32_t color, const std::function<uint32_t(int)>& systemColor = {});

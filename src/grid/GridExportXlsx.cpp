@@ -85,7 +85,12 @@ struct RemoveOnExit {
 bool XlsxExportAvailable() { return true; }
 
 Result<std::string> XlsxBytes(const ExportSheet& sheet) {
-    const std::size_t sheetRows = 1 + sheet.rows.size() + (sheet.footer ? 1 : 0);
+    SheetRows rows(sheet);
+    return XlsxBytes(sheet, rows);
+}
+
+Result<std::string> XlsxBytes(const ExportSheet& sheet, ExportRows& rows) {
+    const std::size_t sheetRows = 1 + rows.size() + (sheet.footer ? 1 : 0);
     if (sheetRows > kMaxRows || sheet.columns.size() > kMaxColumns)
         return Error{"an Excel 2007 worksheet holds at most 1048576 rows and 16384 columns; this export has " +
                      std::to_string(sheetRows) + " rows and " + std::to_string(sheet.columns.size()) + " columns"};
@@ -146,7 +151,8 @@ Result<std::string> XlsxBytes(const ExportSheet& sheet) {
             !done)
             return fail(done.error());
     std::size_t row = 1;
-    for (const auto& record : sheet.rows) {
+    for (std::size_t r = 0, count = rows.size(); r < count; ++r) {
+        const auto& record = rows.row(r);
         for (std::size_t c = 0; c < record.size(); ++c)
             if (auto done = put(row, c, record[c], formats[c].data, moneyData[c]); !done) return fail(done.error());
         ++row;
@@ -176,6 +182,8 @@ bool XlsxExportAvailable() { return false; }
 Result<std::string> XlsxBytes(const ExportSheet&) {
     return Error{"this build has no Excel 2007 export (built without libxlsxwriter)"};
 }
+
+Result<std::string> XlsxBytes(const ExportSheet& sheet, ExportRows&) { return XlsxBytes(sheet); }
 
 }  // namespace vantrel
 

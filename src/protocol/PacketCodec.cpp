@@ -1,6 +1,7 @@
 #include "protocol/PacketCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 
@@ -207,11 +208,18 @@ std::vector<std::string_view> SplitBodyViews(std::string_view body) {
     if (IsBlankBody(body)) return items;
     if (auto end = body.find('\0'); end != std::string_view::npos) body = body.substr(0, end);
 
+    // The bytes that end an item, looked up instead of compared three times.
+    static constexpr auto kEnds = [] {
+        std::array<bool, 256> ends{};
+        ends[static_cast<unsigned char>(kItemSeparator)] = ends['\n'] = ends['\r'] = true;
+        return ends;
+    }();
+    items.reserve(body.size() / 8);  // answers' items average more bytes than that
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < body.size()) {
         const char c = body[i];
-        if (c == kItemSeparator || c == '\n' || c == '\r') {
+        if (kEnds[static_cast<unsigned char>(c)]) {
             items.push_back(body.substr(start, i - start));
             // CR LF is one terminator; every other byte stands alone.
             i += (c == '\r' && i + 1 < body.size() && body[i + 1] == '\n') ? 2 : 1;

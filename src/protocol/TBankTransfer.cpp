@@ -311,18 +311,13 @@ std::string TBankTransfer::FailureMessage(std::string_view body, std::size_t col
 
 namespace {
 
-// An answer item as stored text: UTF-8, at most the result column width.
-bool DecodeItem(std::string_view raw, std::string& text, std::string& scratch) {
-    const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) {
-        text.assign(raw);
-    } else {
-        scratch.clear();
-        if (!AppendGbkAsUtf8(scratch, raw)) return false;
-        text.assign(scratch);  // sized to the text: the table keeps it
-    }
+// Appends an answer item as stored text: UTF-8, at most the result column width.
+bool DecodeItem(std::string_view raw, std::string& texts) {
+    const std::size_t at = texts.size();
+    if (!AppendGbkAsUtf8(texts, raw)) return false;
     // Valid UTF-8 never has more display columns than bytes.
-    if (text.size() > kResultColumnWidth) text.resize(CutToColumns(text, kResultColumnWidth).size());
+    const std::string_view text = std::string_view(texts).substr(at);
+    if (text.size() > kResultColumnWidth) texts.resize(at + CutToColumns(text, kResultColumnWidth).size());
     return true;
 }
 
@@ -354,13 +349,21 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
     try {
         if (columns == 0) throw std::runtime_error("应答的列数为 0");
         const auto items = SplitBodyViews(body);
-        // Every item is decoded before the table changes: a bad one loads nothing.
-        std::vector<std::string> texts;
-        texts.reserve(items.size());
-        std::string scratch;
+        // Every item is decoded before the table changes: a bad one loads
+        // nothing. The texts go side by side into one block.
+        std::string decoded;
+        decoded.reserve(body.size() + body.size() / 2);
+        std::vector<std::size_t> ends;
+        ends.reserve(items.size());
         for (const auto raw : items) {
-            if (!DecodeItem(raw, texts.emplace_back(), scratch))
-                throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
+            if (!DecodeItem(raw, decoded)) throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
+            ends.push_back(decoded.size());
+        }
+        std::vector<std::string_view> texts;
+        texts.reserve(items.size());
+        for (std::size_t i = 0; i < ends.size(); ++i) {
+            const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+            texts.push_back(std::string_view(decoded).substr(begin, ends[i] - begin));
         }
         // Too few items to name the columns: nothing to load, and a first
         // frame leaves the previous columns and rows as they are.
@@ -368,7 +371,7 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
         if (first) {
             std::vector<FieldDef> defs;
             for (std::size_t c = 0; c < columns; ++c)
-                defs.push_back(FieldDef{texts[c], FieldType::Text, static_cast<int>(kResultColumnWidth)});
+                defs.push_back(FieldDef{std::string(texts[c]), FieldType::Text, static_cast<int>(kResultColumnWidth)});
             if (auto defined = ResultTable.defineFields(std::move(defs)); !defined.ok())
                 throw std::runtime_error(defined.error());
         }
@@ -384,17 +387,19 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
         for (std::size_t c = 0; c < columns; ++c) formats.push_back(ColumnFormat(ResultTable.fields()[c].name));
         ResultTable.beginUpdate();
         updating = true;
+        std::vector<std::string> formatted(columns);  // a row's formatted cells, reused
         for (std::size_t start = columns; start < texts.size(); start += columns) {
             const std::size_t end = std::min(start + columns, texts.size());
             for (std::size_t b = start; b < end; ++b) {
                 const CellFormat format = formats[b - start];
                 if (format == CellFormat::AsReceived) continue;
-                auto stored = StoredCell(format, std::move(texts[b]));
+                auto stored = StoredCell(format, std::string(texts[b]));
                 // A half-filled row is never kept.
                 if (!stored.ok()) throw std::runtime_error(stored.error());
-                texts[b] = std::move(stored).value();
+                formatted[b - start] = std::move(stored).value();
+                texts[b] = formatted[b - start];
             }
-            Check(ResultTable.appendRowTexts(std::span<std::string>(texts).subspan(start, end - start)));
+            Check(ResultTable.appendRowViews(std::span<const std::string_view>(texts).subspan(start, end - start)));
         }
         ResultTable.endUpdate();
         updating = false;

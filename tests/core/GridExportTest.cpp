@@ -3,6 +3,7 @@
 #include "grid/GridLog.h"
 
 #include "common/MemoryTable.h"
+#include "common/SafeFormat.h"
 #include "common/Profile.h"
 #include "common/TextCodec.h"
 #include "support/TestFolder.h"
@@ -39,6 +40,30 @@ TEST(GridDisplay, FourDecimalUnits) {
     EXPECT_EQ(UnitsToPlainText(12345000), "1234.5");
     EXPECT_EQ(UnitsToPlainText(-1), "-0.0001");
     EXPECT_EQ(UnitsToPlainText(0), "0");
+}
+
+// Fixed decimals: the value to 15 significant digits, then rounded half away
+// from zero; the units a footer adds are the same number without the text.
+TEST(GridDisplay, FixedDecimalsAndTheirUnits) {
+    struct Case {
+        double value;
+        int places;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2.675, 2, "2.68"},          {-2.675, 2, "-2.68"},           {0.1 + 0.2, 4, "0.3000"},
+        {1.0 / 3, 4, "0.3333"},      {9.99995, 4, "10.0000"},        {-0.0, 2, "0.00"},
+        {5e-324, 4, "0.0000"},       {1e15 + 0.3, 2, "1000000000000000.00"},
+        {123456789.12345678, 4, "123456789.1235"},                   {-0.00005, 4, "-0.0001"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FixedDecimal(c.value, c.places), c.text) << c.value;
+        EXPECT_EQ(Format("%.*f", c.places, c.value).value(), c.text) << c.value;
+        if (c.places == 4) {
+            EXPECT_EQ(FixedDecimalUnits(c.value, 4), DecimalToUnits(c.text)) << c.value;
+        }
+    }
+    EXPECT_FALSE(FixedDecimalUnits(1e300, 4));
 }
 
 class GridCellsTest : public ::testing::Test {
@@ -219,6 +244,44 @@ TEST_F(GridExportTest, AnEmptyTableExportsTitlesAndAZeroCountFooter) {
     GridFormatOptions options;  // with the filler column: an empty column
     format(kThreeColumns, options);
     EXPECT_EQ(bytes(ExportFormat::Text), "\xC3\xFB\xB3\xC6\tQty\tPrice\t\r\n\xBA\xCF\xBC\xC6\t0\t0\t");
+}
+
+// An export to a file makes each record's texts as it writes them; the bytes
+// are those of the sheet built first, for every type, picture and code table.
+TEST_F(GridExportTest, TheTableExportWritesWhatTheSheetWrites) {
+    format("[GridParam]\nFooterCountFlag=1\n[MoneyDBTest]\nColWidth=\nColTotal=0,0,3,0,0,2,0,0\n"
+           "ColVisual=1,1,1,1,1,1,1,1\nColTag=\nColAlign=0,0.00,0.00,C,D,000,0,0\nColColor=\nColStyle=\n"
+           "ColDBWidth=20,20,0,0,0,0,0,4\nColDataType=0,0,2,2,3,1,1,0\n"
+           "Name=名称\nAmount=金额\nPrice=Price\nRate=Rate\nDay=Day\nQty=Qty\nBig=Big\nKind=Kind\n");
+    ASSERT_EQ(layout.columns.size(), 8u);
+    layout.columns[1].displayFormat = "#,##0.00";
+    layout.columns[7].keyList = {"1", "2"};
+    layout.columns[7].pickList = {"入金", "出金"};
+    const std::vector<std::vector<std::string>> rows = {
+        {"工商 & <银行>", "1234.5", "2.675", "0.1", "2024-03-05", "7", "536870912", "1"},
+        {"a\tb\"c", "-0.001", "-2.675", "-0.0000001", "", "-12", "-536870913", "3"},
+        {"", "n/a", "", "", "20240229", "", "", ""},
+        {"x", "99999999.995", "1234567.891", "123456789012", "2024/12/31", "0", "5", "2"},
+    };
+    for (const auto& row : rows) ASSERT_TRUE(table.appendRow(row));
+    const ExportOptions options{"DBTest", std::nullopt, {}};
+    auto sheet = BuildExportSheet(layout, *param, table, options);
+    ASSERT_TRUE(sheet) << sheet.error();
+    for (const ExportFormat format : {ExportFormat::Text, ExportFormat::Excel, ExportFormat::Html}) {
+        auto expected = ExportBytes(format, *sheet);
+        auto written = ExportTableBytes(format, layout, *param, table, options);
+        ASSERT_TRUE(expected && written) << ExportExtension(format);
+        EXPECT_EQ(*written, *expected) << ExportExtension(format);
+    }
+    // The same refusal, naming the same cell.
+    ASSERT_TRUE(table.appendRow({"bad 😀", "1", "1", "1", "", "1", "1", "1"}));
+    sheet = BuildExportSheet(layout, *param, table, options);
+    for (const ExportFormat format : {ExportFormat::Text, ExportFormat::Excel, ExportFormat::Html}) {
+        auto expected = ExportBytes(format, *sheet);
+        auto written = ExportTableBytes(format, layout, *param, table, options);
+        ASSERT_FALSE(expected || written) << ExportExtension(format);
+        EXPECT_EQ(written.error(), expected.error());
+    }
 }
 
 TEST_F(GridExportTest, FileNamesGetTheDefaultExtension) {

@@ -127,6 +127,44 @@ TEST(MemoryTableRows, TakenTextsFollowTheRulesOfAppendRow) {
     EXPECT_TRUE(t.isNull(1, 0));
 }
 
+// Rows are packed into one block each: every type must come back exactly,
+// also after a field is added, a cell is rewritten or the rows are copied.
+TEST(MemoryTableRows, PackedRowsKeepEveryValue) {
+    MemoryTable t;
+    ASSERT_TRUE(t.defineFields({{"Name"}, {"Qty", FieldType::Integer}, {"Rate", FieldType::Float},
+                                {"Day", FieldType::Date}})
+                    .ok());
+    const std::vector<std::string_view> row1 = {"银行 with a text longer than fifteen", "-9223372036854775808",
+                                                "0.1", "2024-02-29"};
+    ASSERT_TRUE(t.appendRowViews(row1).ok());
+    ASSERT_TRUE(t.appendRow({"", "9223372036854775807", "-1.5e300", ""}).ok());
+    ASSERT_TRUE(t.appendRow({"  "}).ok());
+    const Texts expected[] = {{"银行 with a text longer than fifteen", "-9223372036854775808", "0.1", "2024-02-29"},
+                              {"", "9223372036854775807", "-1.5e+300", ""},
+                              {"  ", "", "", ""}};
+    auto check = [&](const MemoryTable& table, const char* when) {
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 4; ++col) {
+                EXPECT_EQ(table.text(row, col), expected[row][static_cast<std::size_t>(col)]) << when << row << col;
+                EXPECT_EQ(table.isNull(row, col), expected[row][static_cast<std::size_t>(col)].empty()) << when;
+            }
+    };
+    check(t, "loaded ");
+    EXPECT_EQ(t.storedText(0, 0), expected[0][0]);
+    EXPECT_EQ(t.storedText(0, 1), "") << "not a text field";
+    EXPECT_EQ(std::get<double>(t.value(0, 2).storage()), 0.1);
+
+    ASSERT_TRUE(t.addField({"Memo"}).ok());
+    ASSERT_TRUE(t.setText(2, "Memo", "note").ok());
+    EXPECT_TRUE(t.isNull(0, 4));
+    EXPECT_EQ(t.text(2, 4), "note");
+    check(t, "field added ");
+    MemoryTable copy;
+    copy.copyFrom(t);
+    check(copy, "copied ");
+    EXPECT_EQ(copy.text(2, 4), "note");
+}
+
 TEST(MemoryTableRows, TwoStepAppendPostAndCancel) {
     MemoryTable t;
     FillSigned(t);

@@ -62,11 +62,18 @@ std::string ReadAll(const std::filesystem::path& path) {
     return s.str();
 }
 
-// RFC 4180 fields of one CSV text.
-std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
+// RFC 4180 fields of one CSV text; `quotedFields`, when given, tells for
+// every field whether it was quoted.
+std::vector<std::vector<std::string>> ParseCsv(const std::string& text,
+                                               std::vector<std::vector<bool>>* quotedFields = nullptr) {
     std::vector<std::vector<std::string>> rows(1);
+    std::vector<std::vector<bool>> quotes(1);
     std::string field;
-    bool quoted = false, any = false;
+    bool quoted = false, any = false, wasQuoted = false;
+    auto endField = [&] {
+        rows.back().push_back(field), field.clear();
+        quotes.back().push_back(wasQuoted), wasQuoted = false;
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (quoted) {
@@ -74,20 +81,22 @@ std::vector<std::vector<std::string>> ParseCsv(const std::string& text) {
             else if (c == '"') quoted = false;
             else field += c;
         } else if (c == '"') {
-            quoted = true;
+            quoted = wasQuoted = true;
         } else if (c == ',') {
-            rows.back().push_back(field), field.clear();
+            endField();
         } else if (c == '\n' || c == '\r') {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            rows.back().push_back(field), field.clear();
+            endField();
             rows.emplace_back();
+            quotes.emplace_back();
         } else {
             field += c;
         }
         any = true;
     }
-    if (!field.empty() || (any && !rows.back().empty())) rows.back().push_back(field);
-    if (rows.back().empty()) rows.pop_back();
+    if (!field.empty() || (any && !rows.back().empty())) endField();
+    if (rows.back().empty()) rows.pop_back(), quotes.pop_back();
+    if (quotedFields) *quotedFields = std::move(quotes);
     return rows;
 }
 
@@ -125,13 +134,15 @@ protected:
         return folder_.write(name, bytes.value());
     }
 
-    // LibreOffice's UTF-8 CSV of the file's first sheet.
-    std::filesystem::path ConvertToCsv(const std::filesystem::path& file) {
+    // LibreOffice's UTF-8 CSV of the file's first sheet; with `quoteTexts`
+    // every text cell is quoted, so that numbers can be told from texts.
+    std::filesystem::path ConvertToCsv(const std::filesystem::path& file, bool quoteTexts = false) {
         const auto out = folder_.path() / "out";
         // A private profile folder: the test must not meet a running office.
         RunCommand("cd '" + folder_.path().string() + "' && HOME='" + folder_.path().string() +
-                   "' timeout 120 soffice --headless -env:UserInstallation=file://" + folder_.path().string() +
-                   "/profile --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76' --outdir '" + out.string() +
+                   "' timeout 300 soffice --headless -env:UserInstallation=file://" + folder_.path().string() +
+                   "/profile --convert-to 'csv:Text - txt - csv (StarCalc):44,34,76" +
+                   (quoteTexts ? ",1,,0,true" : "") + "' --outdir '" + out.string() +
                    "' '" + file.string() + "' 2>&1");
         return out / (file.stem().string() + ".csv");
     }
@@ -215,6 +226,53 @@ TEST_F(GridExportReadBack, SpreadsheetProgramReadsTheWorkbookAsTheTextExport) {
     ASSERT_EQ(cells.size(), expected.size()) << ReadAll(csv);
     for (std::size_t r = 0; r < expected.size(); ++r) EXPECT_EQ(cells[r], expected[r]) << "row " << r;
     EXPECT_EQ(cells[1][0], "工商银行 & <分行>");
+}
+
+// At scale, through the export to a file: a workbook of 100 000 rows reads
+// back as the text export, cell for cell, and its money cells are numbers.
+TEST_F(GridExportReadBack, AWorkbookOf100000RowsReadsBackAsTheTextExport) {
+    if (!XlsxExportAvailable()) GTEST_SKIP() << "built without libxlsxwriter";
+    if (!HaveProgram("soffice")) GTEST_SKIP() << "LibreOffice (soffice) is not installed";
+    constexpr int kRows = 100000;
+    table_.beginUpdate();
+    table_.emptyTable();
+    for (int r = 0; r < kRows; ++r) {
+        const std::string n = std::to_string(r);
+        ASSERT_TRUE(table_.appendRow({"分行 " + n, std::to_string(r % 1000 - 500), "0" + std::to_string(r % 97),
+                                      (r % 5 ? "" : "-") + std::to_string(r * 37 % 100000) + "." + std::to_string(r % 10),
+                                      "备注 & <" + n + ">"}));
+    }
+    table_.endUpdate();
+    ExportOptions options;
+    options.gridName = "ReadBackGrid";
+    const auto book = ExportGridToFile(ExportFormat::Xlsx, (folder_.path() / "big").string(), layout_, *param_,
+                                       table_, options);
+    ASSERT_TRUE(book) << book.error();
+    const auto txt = ExportGridToFile(ExportFormat::Text, (folder_.path() / "big").string(), layout_, *param_,
+                                      table_, options);
+    ASSERT_TRUE(txt) << txt.error();
+
+    const auto csv = ConvertToCsv(*book, true);
+    ASSERT_TRUE(std::filesystem::exists(csv)) << "LibreOffice wrote nothing";
+    std::vector<std::vector<bool>> quoted;
+    const auto cells = ParseCsv(ReadAll(csv), &quoted);
+    const auto text = GbkToUtf8(ReadAll(*txt)).value();
+    std::stringstream lines(ReplaceAll(text, "\r\n", "\n"));
+    std::size_t r = 0;
+    for (std::string line; std::getline(lines, line); ++r) {
+        std::vector<std::string> expected;
+        std::stringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');) expected.push_back(field);
+        if (!line.empty() && line.back() == '\t') expected.emplace_back();
+        ASSERT_LT(r, cells.size());
+        ASSERT_EQ(cells[r], expected) << "row " << r;
+        if (r > 0 && r <= kRows) {
+            ASSERT_FALSE(quoted[r][3]) << "row " << r << ": the money cell is a text";
+        }
+    }
+    EXPECT_EQ(r, std::size_t{kRows} + 2);  // titles and footer
+    EXPECT_EQ(cells.size(), r);
+    EXPECT_TRUE(quoted[1][0]) << "texts are quoted";
 }
 
 TEST_F(GridExportReadBack, HtmlParserReadsTheSameTable) {

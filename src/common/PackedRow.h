@@ -1,0 +1,65 @@
+#pragma once
+// One table row in one heap block: the end offset of every cell, then the
+// cells' bytes. A text cell holds its UTF-8 text, an integer or a float its
+// 8 bytes, a date its 4; an empty cell is null. A row of FieldValues takes
+// 40 bytes a cell plus a block per long text; this takes 4 bytes a cell
+// plus the texts.
+//
+// A row does not know its field count or types; the table passes them.
+#include "common/FieldValue.h"
+#include "common/TableIndex.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+class PackedRow {
+public:
+    PackedRow() = default;
+    PackedRow(const PackedRow& other) = delete;
+    PackedRow& operator=(const PackedRow&) = delete;
+    PackedRow(PackedRow&&) noexcept = default;
+    PackedRow& operator=(PackedRow&&) noexcept = default;
+
+    // The bytes of cell `col` of a row of `cells` cells.
+    std::string_view cell(std::size_t col, std::size_t cells) const {
+        const std::uint32_t begin = col == 0 ? static_cast<std::uint32_t>(cells * sizeof(std::uint32_t)) : end(col - 1);
+        return {data_.get() + begin, end(col) - begin};
+    }
+    FieldValue value(std::size_t col, const std::vector<FieldDef>& fields) const;
+    // Every cell decoded, for the filter and the generic index order.
+    TableRow values(const std::vector<FieldDef>& fields) const;
+    PackedRow copy(std::size_t cells) const;
+
+private:
+    friend class PackedRowBuilder;
+    std::uint32_t end(std::size_t col) const {
+        std::uint32_t at;
+        std::memcpy(&at, data_.get() + col * sizeof at, sizeof at);
+        return at;
+    }
+    std::unique_ptr<char[]> data_;
+};
+
+// Collects a row's cells in order and packs them into one block.
+class PackedRowBuilder {
+public:
+    void clear();
+    void addText(std::string_view text) { add(text); }
+    void addValue(const FieldValue& value);
+    PackedRow finish() const;
+
+private:
+    void add(std::string_view bytes);
+    std::vector<std::uint32_t> ends_;
+    std::string bytes_;
+};
+
+}  // namespace vantrel
