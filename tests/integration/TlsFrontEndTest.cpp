@@ -82,6 +82,7 @@ private:
     asio::ssl::context context_{asio::ssl::context::tls_server};
     asio::ip::tcp::acceptor acceptor_{io_, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0)};
     std::atomic<int> connections_{0};
+    std::atomic<bool> closing_{false};
     std::thread thread_;
 };
 
