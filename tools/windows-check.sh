@@ -3,6 +3,8 @@
 #   - both clients are self-contained PE images of the right architecture;
 #   - the library's export table holds exactly the two exports;
 #   - the 64-bit and the 32-bit core tests pass under Wine;
+#   - both make a TLS handshake with the OpenSSL built for Windows against a
+#     Linux TLS server, verifying its certificate against a test CA;
 #   - the 64-bit and the 32-bit vantrel.exe, under Wine, log in, deposit and
 #     list the transfer details against the Linux simulator, and write the
 #     same GBK transfer log, byte for byte apart from the time stamps, as the
@@ -141,6 +143,18 @@ echo "== 32-bit vantrel_core_tests.exe under Wine (wine32)"
 start=$SECONDS
 (cd "$win32/bin" && in_wine32 900 ./vantrel_core_tests.exe --gtest_brief=1) || fail "32-bit core tests failed under Wine"
 echo "32-bit core tests under Wine: $((SECONDS - start)) s"
+
+# ---- TLS: asio's SSL layer with the OpenSSL built for Windows, a handshake
+# from each Wine process against openssl s_server on Linux (ctest runs
+# tests/windows/tls-handshake.sh, in this script's Wine prefix)
+
+for build in "$win64" "$win32"; do
+    echo "== TLS handshake under Wine: $(basename "$build")"
+    start=$SECONDS
+    ctest --test-dir "$build" -R '^windows_tls_handshake$' --output-on-failure --no-tests=error ||
+        fail "the TLS handshake failed under Wine ($(basename "$build"))"
+    echo "TLS handshake ($(basename "$build")): $((SECONDS - start)) s"
+done
 
 # ---- one session, once with each client, each against a fresh simulator
 
