@@ -5,6 +5,7 @@
 #include <asio.hpp>
 #include <asio/ssl.hpp>
 #include <gtest/gtest.h>
+#include <openssl/crypto.h>
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 #include <openssl/x509_vfy.h>
@@ -85,5 +86,13 @@ INSTANTIATE_TEST_SUITE_P(
                     HandshakeCase{"OtherHostName", "VANTREL_TLS_CA", "fund.example.com",
                                   X509_V_ERR_UNSPECIFIED}),
     [](const testing::TestParamInfo<HandshakeCase>& info) { return std::string(info.param.name); });
+
+// libssl reads openssl.cnf from OPENSSLDIR at start: a folder only
+// administrators may write to, not the build machine's path, which on Windows
+// names a folder on the current drive that anyone may create.
+TEST(OpenSslBuild, ReadsItsConfigurationFromAnAdministratorsFolder)
+{
+    EXPECT_STREQ(OpenSSL_version(OPENSSL_DIR), "OPENSSLDIR: \"C:/Program Files/Common Files/SSL\"");
+}
 
 }  // namespace
