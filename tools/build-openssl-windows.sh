@@ -66,12 +66,16 @@ stamp=$prefix/.vantrel-complete
 echo "OpenSSL $debian_version for Windows $arch-bit: not in the cache, building it (about 10 minutes)" >&2
 rm -rf "$prefix"
 
-# Unpacked with Debian's patches applied (dpkg-source, of dpkg-dev).
+# Unpacked with Debian's patches applied (dpkg-source, of dpkg-dev), but one.
 srcdir=$cache/src/openssl-$debian_version
 if [ ! -f "$srcdir/.vantrel-unpacked" ]; then
     debian_source_download "openssl=$debian_version" "$cache/src"
     rm -rf "$srcdir"
     dpkg-source --no-check -x "$cache/src/openssl_${debian_version#*:}.dsc" "$srcdir" >&2
+    # Debian's pic.patch makes the 32-bit x86 assembler position-independent
+    # through the ELF global offset table, which Windows' COFF objects cannot
+    # express; OpenSSL's own code is the one for Windows.
+    patch -R -p1 -d "$srcdir" <"$srcdir/debian/patches/pic.patch" >&2
     touch "$srcdir/.vantrel-unpacked"
 fi
 
