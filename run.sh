@@ -18,7 +18,8 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
           libbenchmark-dev libsqlite3-dev libxlsxwriter-dev qt6-base-dev libgl-dev xvfb xauth
           qt6-translations-l10n fonts-wqy-microhei
-          poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf)
+          poppler-utils libreoffice-calc-nogui libreoffice-writer-nogui unrtf
+          libssl-dev openssl stunnel4)
 
 # The Debian package: CPack's DEB generator needs dpkg-shlibdeps (dpkg-dev)
 # and file; objdump (binutils) reads the soname; lintian checks the result.

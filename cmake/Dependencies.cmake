@@ -27,6 +27,21 @@ if(WIN32)
   target_link_libraries(asio_headers INTERFACE ws2_32 mswsock)
 endif()
 
+# TLS to the fund middleware: OpenSSL (Debian: libssl-dev) under asio's SSL
+# layer. A cross build finds the target's OpenSSL in VANTREL_OPENSSL_ROOT, a
+# prefix with include/openssl and lib/ (libssl, libcrypto). Without OpenSSL
+# the build still works; Tls=1 then fails every connect with a clear message.
+set(VANTREL_OPENSSL_ROOT "" CACHE PATH "Prefix of an OpenSSL built for the target (cross builds)")
+if(VANTREL_OPENSSL_ROOT)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${VANTREL_OPENSSL_ROOT})
+  set(OPENSSL_ROOT_DIR ${VANTREL_OPENSSL_ROOT})
+endif()
+find_package(OpenSSL 1.1.1 QUIET)
+option(VANTREL_TLS "Connect with TLS where Bank.ini asks for it (needs OpenSSL)" ${OPENSSL_FOUND})
+if(VANTREL_TLS)
+  find_package(OpenSSL 1.1.1 REQUIRED)
+endif()
+
 if(WIN32)
   # Windows 7 API level everywhere (asio checks it), and std::min/std::max
   # untouched by the macros of <windows.h>.

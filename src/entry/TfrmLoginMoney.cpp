@@ -206,7 +206,7 @@ QStringList TfrmLoginMoney::LoadServerList() {
         const auto section = ServerSection(ServerSectionHead, server.Number);
         // A refused host (not dotted IPv4) is simply not probed.
         (void)checker_->AddHost(server.Number, ini.readString(section, "ServerIP", "127.0.0.1"),
-                                ini.readInteger(section, "Port", 11111));
+                                ini.readInteger(section, "Port", 11111), ReadServerTls(ini, section, AppPath()));
     }
     checker_->StartCheck(static_cast<uint16_t>(checker_->HostCount()));
     Timer->start();
@@ -367,6 +367,7 @@ void TfrmLoginMoney::ChooseServer() {
             if (best) {
                 login_->Settings.Host = best->IP;
                 login_->Settings.Port = best->Port;
+                login_->Settings.Tls = best->Tls;
             }
             return;
         }
@@ -378,6 +379,8 @@ void TfrmLoginMoney::ChooseServer() {
         const std::string section = ServerSection(ServerSectionHead, number);
         login_->Settings.Host = IniReadString(section, "ServerIP", "127.0.0.1");
         login_->Settings.Port = IniReadInteger(section, "Port", 0);
+        login_->Settings.Tls =
+            ReadServerTls(Profile::Load(PathFromUtf8(BankIniPath())), section, login_->Settings.AppPath);
         return;
     }
     login_->Settings.Host = FixedHost;

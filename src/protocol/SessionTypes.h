@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/TlsSettings.h"
+
 namespace vantrel {
 
 // The server and trade number of the current login.
@@ -11,6 +13,7 @@ struct TLoginInfo {
     int32_t Port = 0;
     std::string TradeID;
     int32_t TimeOut = 0;  // connect time-out, milliseconds
+    TlsSettings Tls{};    // how every connection of the login is protected
 };
 
 // The signed bank account in use and the fund password.

@@ -28,8 +28,9 @@ bool TBankLogin::Execute() {
         // The old server's disconnect notice names the old server; the
         // connect notice names this one and this trade number.
         if (client.connected()) client.disconnect();
-        session().ActiveServer = TLoginInfo{Settings.Host, Settings.Port, Settings.CustTradeID, Settings.TimeOut};
-        if (!ConnectTo(Settings.Host, Settings.Port, Settings.TimeOut)) return false;
+        session().ActiveServer =
+            TLoginInfo{Settings.Host, Settings.Port, Settings.CustTradeID, Settings.TimeOut, Settings.Tls};
+        if (!ConnectTo(Settings.Host, Settings.Port, Settings.TimeOut, Settings.Tls)) return false;
 
         // Date and time are taken when the body is built, after the connect.
         const auto frame = EncodeFrame(FunctionCode::Login, fields());

@@ -6,6 +6,7 @@
 #include "common/BankIni.h"
 #include "common/Profile.h"
 #include "common/TextUtil.h"
+#include "protocol/TlsSettings.h"
 
 namespace vantrel {
 
@@ -22,6 +23,7 @@ void TBankParas::LoadSettings() {
     ConnectStyle = ini.readBool(SectionName, "ConnectStyle", false);
     ReadTimeOut = ini.readInteger(SectionName, "ReadTimeOut", 60000);
     if (ReadTimeOut < 0) ReadTimeOut = 60000;
+    Tls = ReadTlsSettings(ini, SectionName, {}, AppPath);
     for (std::size_t i = 0; i < OperationNames.size(); ++i)
         OperationNames[i] = ini.readString("OptionKind", "Item" + std::to_string(i), "");
     if (ini.fileExists()) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/TlsSettings.h"
+
 namespace vantrel {
 
 class TBankParas {
@@ -34,6 +36,9 @@ public:
     // How long one answer read may wait, in milliseconds; 0 waits without
     // limit. A server that never answers must not freeze the host program.
     int32_t ReadTimeOut = 60000;
+    // TLS to the server of [system]; the login dialog replaces it with that
+    // of the server it chooses.
+    TlsSettings Tls;
 
     std::string IniFile() const { return AppPath + IniName; }
 };

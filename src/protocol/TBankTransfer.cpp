@@ -126,13 +126,13 @@ bool TBankTransfer::EnsureConnected() {
 
 bool TBankTransfer::Reconnect() {
     const auto& server = session_.ActiveServer;
-    return ConnectTo(server.Host, server.Port, server.TimeOut);
+    return ConnectTo(server.Host, server.Port, server.TimeOut, server.Tls);
 }
 
-bool TBankTransfer::ConnectTo(const std::string& host, int32_t port, int32_t timeOut) {
+bool TBankTransfer::ConnectTo(const std::string& host, int32_t port, int32_t timeOut, const TlsSettings& tls) {
     Status status;
     try {
-        status = session_.SharedClient.connect(host, port, std::chrono::milliseconds(timeOut));
+        status = session_.SharedClient.connect(host, port, std::chrono::milliseconds(timeOut), tls);
     } catch (const TransferLogError&) {
         throw;
     } catch (const std::exception& failure) {

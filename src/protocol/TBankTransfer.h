@@ -97,7 +97,7 @@ protected:
     // one (hn0009, level 2). Only a failure to write the log propagates.
     bool Guarded(const std::function<bool()>& steps);
     // Connects the shared client; a failure is reported (hn0001, level 2).
-    bool ConnectTo(const std::string& host, int32_t port, int32_t timeOut);
+    bool ConnectTo(const std::string& host, int32_t port, int32_t timeOut, const TlsSettings& tls);
     // For a request that moves money, the records query where the customer
     // checks the outcome of a lost answer before trying again; empty for the
     // others.

@@ -1,6 +1,7 @@
 #include "protocol/TProxyTCPClient.h"
 
 #include "common/SystemError.h"
+#include "protocol/TlsStream.h"
 
 #include <asio/connect.hpp>
 #include <asio/read.hpp>
@@ -44,7 +45,7 @@ bool TProxyTCPClient::runUntil(const bool& done, std::chrono::milliseconds limit
     return true;
 }
 
-void TProxyTCPClient::drain(const bool& done) {
+void TProxyTCPClient::drain(const bool& done) const {
     io_.restart();
     while (!done && io_.run_one() > 0) {
     }
@@ -61,6 +62,71 @@ void TProxyTCPClient::closeSocket() const {
         socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ignored);
         socket_.close(ignored);
     }
+    tls_.reset();
+}
+
+template <class Operation>
+void TProxyTCPClient::startWrite(std::string_view bytes, Operation done) {
+    const auto buffer = asio::buffer(bytes.data(), bytes.size());
+    if (tls_)
+        tls_->asyncWrite(buffer, done);
+    else
+        asio::async_write(socket_, buffer, done);
+}
+
+template <class Operation>
+void TProxyTCPClient::startRead(std::string& bytes, Operation done) {
+    const auto buffer = asio::buffer(bytes.data(), bytes.size());
+    if (tls_)
+        tls_->asyncRead(buffer, done);
+    else
+        asio::async_read(socket_, buffer, done);
+}
+
+Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& target,
+                                  std::chrono::milliseconds limit) {
+    auto refused = [&](IoFailure kind, const std::string& why) {
+        closeSocket();
+        return fail(kind, "TLS to " + target + " failed, nothing was sent: " + why);
+    };
+    auto created = TlsStream::Create(socket_, tls, host_);
+    if (!created) return refused(IoFailure::Other, created.error());
+    tls_ = std::move(created).value();
+    bool done = false;
+    asio::error_code ec;
+    tls_->asyncHandshake([&](const asio::error_code& e) {
+        ec = e;
+        done = true;
+    });
+    if (!runUntil(done, limit)) {
+        asio::error_code ignored;
+        socket_.cancel(ignored);
+        drain(done);
+        return refused(IoFailure::TimedOut,
+                       "the server did not complete the handshake within " + std::to_string(limit.count()) + " ms");
+    }
+    if (ec) return refused(IoFailure::Other, tls_->HandshakeFailure(ec));
+    return Status::success();
+}
+
+bool TProxyTCPClient::tlsIdleAlive() const {
+    // Read what arrived without waiting: records that carry no data (a
+    // session ticket) are taken in and the read stays pending.
+    char byte;
+    bool done = false;
+    tls_->asyncReadSome(asio::buffer(&byte, 1), [&](const asio::error_code&, std::size_t) { done = true; });
+    io_.restart();
+    while (!done && io_.poll() > 0) {
+    }
+    if (!done) {
+        asio::error_code ignored;
+        socket_.cancel(ignored);
+        drain(done);
+        return true;
+    }
+    // Closed, or data nobody asked for, which would be read as the start
+    // of the next answer.
+    return false;
 }
 
 void TProxyTCPClient::dropConnection() const {
@@ -73,8 +139,8 @@ void TProxyTCPClient::dropConnection() const {
     }
 }
 
-Status TProxyTCPClient::connect(const std::string& host, int port,
-                                std::chrono::milliseconds timeout) {
+Status TProxyTCPClient::connect(const std::string& host, int port, std::chrono::milliseconds timeout,
+                                const TlsSettings& tls) {
     if (port < 1 || port > 65535)
         return fail(IoFailure::Other,
                     "The port " + std::to_string(port) + " is outside the range 1 to 65535");
@@ -82,6 +148,9 @@ Status TProxyTCPClient::connect(const std::string& host, int port,
     closeSocket();
     host_ = host;
     port_ = port;
+    // Settings that cannot work are refused before a connection is made.
+    if (const auto why = tls.Enabled ? TlsRefusal(tls) : std::string(); !why.empty())
+        return fail(IoFailure::Other, "TLS to " + Target(host, port) + " failed, nothing was sent: " + why);
 
     const auto start = Clock::now();
     auto remaining = [&] {
@@ -151,6 +220,9 @@ Status TProxyTCPClient::connect(const std::string& host, int port,
     }
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
+    if (tls.Enabled) {
+        if (auto secured = handshake(tls, Target(host, port), remaining()); !secured) return secured;
+    }
     connected_ = true;
     lastFailure_ = IoFailure::None;
     if (onConnected) {
@@ -171,8 +243,8 @@ bool TProxyTCPClient::connected() const {
                                           asio::socket_base::message_peek, ec);
     asio::error_code ignored;
     socket_.non_blocking(false, ignored);
-    if (ec == asio::error::would_block || ec == asio::error::try_again || (!ec && n > 0))
-        return true;
+    if (ec == asio::error::would_block || ec == asio::error::try_again) return true;
+    if (!ec && n > 0 && (!tls_ || tlsIdleAlive())) return true;
     dropConnection();
     return false;
 }
@@ -183,11 +255,10 @@ Status TProxyTCPClient::writeAll(std::string_view bytes) {
     if (!connected_) return fail(IoFailure::NotConnected, "Not connected to the server");
     bool done = false;
     asio::error_code ec;
-    asio::async_write(socket_, asio::buffer(bytes.data(), bytes.size()),
-                      [&](const asio::error_code& e, std::size_t) {
-                          ec = e;
-                          done = true;
-                      });
+    startWrite(bytes, [&](const asio::error_code& e, std::size_t) {
+        ec = e;
+        done = true;
+    });
     if (!runUntil(done, readTimeout_)) {
         socket_.cancel(ec);
         drain(done);
@@ -216,12 +287,11 @@ Result<std::string> TProxyTCPClient::readExact(std::size_t n) {
     bool done = false;
     asio::error_code ec;
     std::size_t received = 0;
-    asio::async_read(socket_, asio::buffer(buffer.data(), buffer.size()),
-                     [&](const asio::error_code& e, std::size_t count) {
-                         ec = e;
-                         received = count;
-                         done = true;
-                     });
+    startRead(buffer, [&](const asio::error_code& e, std::size_t count) {
+        ec = e;
+        received = count;
+        done = true;
+    });
     if (!runUntil(done, readTimeout_)) {
         asio::error_code ignored;
         socket_.cancel(ignored);

@@ -1,17 +1,20 @@
 #pragma once
 // The blocking TCP client every request goes through (the process-wide
-// SharedClient). Plain TCP straight to the server, no proxy.
+// SharedClient). TCP straight to the server, no proxy; with TLS settings
+// enabled the same frames go inside a TLS session.
 //
 // All operations block the calling thread; time-outs are enforced by running
 // a private io_context for a bounded time and cancelling what is left. The
 // object is used from one thread at a time.
 #include "common/Result.h"
+#include "protocol/TlsSettings.h"
 
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,6 +28,8 @@ enum class IoFailure {
     Closed,        // the peer closed the connection
     Other,         // refused, unreachable, unresolvable, reset...
 };
+
+class TlsStream;
 
 class TProxyTCPClient {
 public:
@@ -43,8 +48,11 @@ public:
 
     // Resolves host and connects, both within timeout (<= 0: no limit of our
     // own). An open connection is closed first (running onDisconnected).
-    // Refuses a port outside 1..65535.
-    Status connect(const std::string& host, int port, std::chrono::milliseconds timeout);
+    // Refuses a port outside 1..65535. With tls.Enabled the TLS handshake
+    // is part of the connect and of its time-out; the connection counts as
+    // open only once the server's certificate has passed.
+    Status connect(const std::string& host, int port, std::chrono::milliseconds timeout,
+                   const TlsSettings& tls = {});
 
     // Whether the connection is open. An idle connection that the peer has
     // closed is noticed here (a non-blocking peek), so a kept connection
@@ -77,14 +85,24 @@ private:
     // Runs the io_context until done is set or the deadline passes; returns
     // false on time-out (the pending operation is still outstanding).
     bool runUntil(const bool& done, std::chrono::milliseconds limit);
-    void drain(const bool& done);
+    void drain(const bool& done) const;
     Error fail(IoFailure kind, std::string message);
     void closeSocket() const;
+    // The TLS part of connect; closes the socket on failure.
+    Status handshake(const TlsSettings& tls, const std::string& target, std::chrono::milliseconds limit);
+    // With TLS: whether what the server sent to an idle connection leaves it
+    // usable (a session ticket does; a close notice or stray data does not).
+    bool tlsIdleAlive() const;
+    template <class Operation>
+    void startWrite(std::string_view bytes, Operation done);
+    template <class Operation>
+    void startRead(std::string& buffer, Operation done);
     // Closes and runs onDisconnected if a connection was open.
     void dropConnection() const;
 
     mutable asio::io_context io_;
     mutable asio::ip::tcp::socket socket_;
+    mutable std::unique_ptr<TlsStream> tls_;  // set while a TLS connection is open
     mutable bool connected_ = false;
     std::chrono::milliseconds readTimeout_{0};
     IoFailure lastFailure_ = IoFailure::None;

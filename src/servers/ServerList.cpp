@@ -25,6 +25,40 @@ int CountToErase(const Profile& ini, std::string_view prefix) {
     return std::clamp(StoredServerCount(ini, prefix), 0, MaxServerCount);
 }
 
+bool IsListedKey(std::string_view key) {
+    return EqualsNoCase(key, "ServerName") || EqualsNoCase(key, "ServerIP") || EqualsNoCase(key, "Port");
+}
+
+std::vector<std::pair<std::string, std::string>> OtherKeys(const Profile& ini, const std::string& section) {
+    std::vector<std::pair<std::string, std::string>> keys;
+    for (const auto& key : ini.sectionKeys(section)) {
+        if (IsListedKey(key)) continue;
+        bool seen = false;
+        for (const auto& [name, value] : keys) seen = seen || EqualsNoCase(name, key);
+        if (!seen) keys.emplace_back(key, ini.readString(section, key, ""));
+    }
+    return keys;
+}
+
+std::string JoinKeys(const std::vector<std::pair<std::string, std::string>>& keys) {
+    std::string text;
+    for (const auto& [key, value] : keys) text += (text.empty() ? "" : "\n") + key + "=" + value;
+    return text;
+}
+
+// The "key=value" lines of a row's ServerKeysField, as profile writes.
+void AddOtherKeys(std::vector<ProfileEdit>& edits, const std::string& section, std::string_view lines) {
+    while (!lines.empty()) {
+        const auto end = lines.find('\n');
+        const auto line = lines.substr(0, end);
+        lines = end == std::string_view::npos ? std::string_view() : lines.substr(end + 1);
+        const auto equals = line.find('=');
+        if (equals == std::string_view::npos || equals == 0 || IsListedKey(line.substr(0, equals))) continue;
+        edits.push_back({ProfileEdit::Kind::Write, section, std::string(line.substr(0, equals)),
+                         std::string(line.substr(equals + 1))});
+    }
+}
+
 void AddErase(std::vector<ProfileEdit>& edits, std::string_view prefix, int upTo) {
     for (int n = 1; n <= upTo; ++n)
         edits.push_back({ProfileEdit::Kind::EraseSection, ServerSection(prefix, n), {}, {}});
@@ -34,12 +68,14 @@ Status AddRows(std::vector<ProfileEdit>& edits, const MemoryTable& table, std::s
     if (table.fieldCount() <= sfPort) return Error{"the server table lacks its name, address and port fields"};
     const int rows = table.recordCount();
     if (rows > MaxServerCount) return Error{"more than " + std::to_string(MaxServerCount) + " servers"};
+    const int keysField = table.fieldIndex(ServerKeysField);
     edits.push_back({ProfileEdit::Kind::Write, std::string(prefix), "Count", std::to_string(rows)});
     for (int row = 0; row < rows; ++row) {
         const auto section = ServerSection(prefix, row + 1);
         edits.push_back({ProfileEdit::Kind::Write, section, "ServerName", table.text(row, sfName)});
         edits.push_back({ProfileEdit::Kind::Write, section, "ServerIP", table.text(row, sfIP)});
         edits.push_back({ProfileEdit::Kind::Write, section, "Port", table.text(row, sfPort)});
+        if (keysField >= 0) AddOtherKeys(edits, section, table.text(row, keysField));
     }
     return Status::success();
 }
@@ -59,7 +95,8 @@ Result<std::vector<StoredServer>> ReadServerSections(const Profile& ini, std::st
     for (int n = 1; n <= count; ++n) {
         const auto section = ServerSection(prefix, n);
         servers.push_back({n, ini.hasSection(section), ini.readString(section, "ServerName", ""),
-                           ini.readString(section, "ServerIP", ""), ini.readString(section, "Port", "")});
+                           ini.readString(section, "ServerIP", ""), ini.readString(section, "Port", ""),
+                           OtherKeys(ini, section)});
     }
     return servers;
 }
@@ -75,6 +112,10 @@ Status LoadServerTable(MemoryTable& table, std::string_view prefix) {
     if (table.fieldCount() <= sfPort) return Error{"the server table lacks its name, address and port fields"};
     const auto sections = ReadServerSections(LoadBankIni(), prefix);
     if (!sections) return Error{sections.error()};
+    if (table.fieldIndex(ServerKeysField) < 0) {
+        if (auto added = table.addField({std::string(ServerKeysField)}); !added) return added;
+    }
+    const int keysField = table.fieldIndex(ServerKeysField);
     table.beginUpdate();
     Status status;
     for (const auto& server : NamedServers(*sections)) {
@@ -82,6 +123,7 @@ Status LoadServerTable(MemoryTable& table, std::string_view prefix) {
         texts[sfName] = server.ServerName;
         texts[sfIP] = server.ServerIP;
         texts[sfPort] = server.Port;
+        texts[static_cast<size_t>(keysField)] = JoinKeys(server.OtherKeys);
         status = table.appendRow(std::move(texts));
         if (!status) break;
     }

@@ -1,12 +1,15 @@
 #pragma once
 // The server list in Bank.ini: [MoneyServer] Count and the numbered sections
-// [MoneyServer1]..[MoneyServerN] with ServerName, ServerIP and Port. Shared by
+// [MoneyServer1]..[MoneyServerN] with ServerName, ServerIP and Port, and any
+// further keys of a server (its Tls settings), which go with it when the list
+// is renumbered. Shared by
 // the login dialog, the list and edit dialogs, the speed test and the
 // command-line probe.
 #include "common/Result.h"
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -20,6 +23,9 @@ inline constexpr int MaxServerCount = 1000;
 
 // Field positions of the list dialog's table; position 0 is its check box.
 enum ServerField { sfCheck = 0, sfName = 1, sfIP = 2, sfPort = 3 };
+// The table field, added after the shown ones, that carries a server's
+// other keys ("key=value" lines), so that a save keeps them.
+inline constexpr std::string_view ServerKeysField = "ServerOtherKeys";
 
 struct StoredServer {
     int Number = 0;         // n of [Prefix + n]
@@ -27,6 +33,8 @@ struct StoredServer {
     std::string ServerName; // as read, untrimmed
     std::string ServerIP;
     std::string Port;       // text; may be empty
+    // The section's other keys and values, in file order (Tls, TlsPin...).
+    std::vector<std::pair<std::string, std::string>> OtherKeys;
 };
 
 std::string ServerSection(std::string_view prefix, int number);
@@ -42,13 +50,14 @@ Result<std::vector<StoredServer>> ReadServerSections(const Profile& ini, std::st
 std::vector<StoredServer> NamedServers(const std::vector<StoredServer>& sections);
 
 // Appends one row per named server of Bank.ini (AppPath) to `table`, whose
-// fields 1..3 take name, address and port as text. Bound grids are not
-// refreshed until the end.
+// fields 1..3 take name, address and port as text; the other keys go into
+// ServerKeysField, which is added to the table when it lacks it. Bound grids
+// are not refreshed until the end.
 Status LoadServerTable(MemoryTable& table, std::string_view prefix);
 
 // Writes Count and the numbered sections from the table's rows in their
-// current order, in one replacement of the file. An empty table writes
-// nothing.
+// current order (with each row's other keys), in one replacement of the
+// file. An empty table writes nothing.
 Status SaveServerTable(const MemoryTable& table, std::string_view prefix);
 
 // Removes the sections 1..Count; [prefix] itself stays.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol/TlsSettings.h"
+
 namespace vantrel {
 
 // Probe states and notice codes. 4 is unused; StatusText maps it to "未知状态".
@@ -23,6 +25,7 @@ struct THostInfo {
     int16_t State = hsUntested;
     uint16_t Tries = 0;        // connect attempts started in the current run
     int64_t RespondTime = 0;   // ms; the connect's duration once connected
+    TlsSettings Tls{};         // enabled: a probe counts only with a completed handshake
 };
 
 }  // namespace vantrel

@@ -43,7 +43,7 @@ THostRespondCheck::~THostRespondCheck() {
     ClearHosts();
 }
 
-bool THostRespondCheck::AddHost(int32_t hostId, const std::string& ip, int32_t port) {
+bool THostRespondCheck::AddHost(int32_t hostId, const std::string& ip, int32_t port, const TlsSettings& tls) {
     // Strict dotted quad only; the limited broadcast address is no server either.
     asio::error_code ec;
     const auto address = asio::ip::make_address_v4(ip, ec);
@@ -62,6 +62,7 @@ bool THostRespondCheck::AddHost(int32_t hostId, const std::string& ip, int32_t p
     host.HostID = hostId;
     host.IP = ip;
     host.Port = port;
+    host.Tls = tls;
     hosts_.push_back(std::move(host));
     lastError_.clear();
     return true;

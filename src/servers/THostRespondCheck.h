@@ -1,6 +1,7 @@
 #pragma once
 // Parallel TCP responsiveness probe of a list of servers: one worker thread per
-// host, a bare connect, three tries each. Used by the login dialog to pick a
+// host, a bare connect (with its TLS handshake where the server takes TLS),
+// three tries each. Used by the login dialog to pick a
 // fast server and by the speed-test window to show progress.
 #include "servers/THostInfo.h"
 
@@ -60,7 +61,7 @@ public:
     HostCheckListener* Listener() const { return listener_.load(); }
 
     // Owner-thread operations.
-    bool AddHost(int32_t hostId, const std::string& ip, int32_t port);
+    bool AddHost(int32_t hostId, const std::string& ip, int32_t port, const TlsSettings& tls = {});
     void ClearHosts();  // ends a running run first
     bool StartCheck(uint16_t workerCount);
     void StopCheck();

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "protocol/TlsStream.h"
+
 namespace vantrel {
 
 TScanThread::TScanThread(THostRespondCheck& owner, uint64_t generation,
@@ -84,12 +86,35 @@ bool TScanThread::Connect(const THostInfo& host) {
         outcome->done = true;
         outcome->error = e;
     });
-    io_.run_for(connectTimeout_);
+    const auto deadline = std::chrono::steady_clock::now() + connectTimeout_;
+    io_.run_until(deadline);
     if (!outcome->done || outcome->error) {
         Disconnect();
         return false;
     }
+    if (host.Tls.Enabled && !Handshake(host, deadline)) {
+        Disconnect();
+        return false;
+    }
     return true;
+}
+
+bool TScanThread::Handshake(const THostInfo& host, std::chrono::steady_clock::time_point deadline) {
+    // A server behind TLS answers only once its certificate has passed;
+    // the handshake shares the connect's time-out.
+    auto created = TlsStream::Create(socket_, host.Tls, host.IP);
+    if (!created) return false;
+    tls_ = std::move(created).value();
+    auto outcome = std::make_shared<bool>(false);
+    auto failed = std::make_shared<bool>(true);
+    tls_->asyncHandshake([outcome, failed](const asio::error_code& e) {
+        *outcome = true;
+        *failed = static_cast<bool>(e);
+    });
+    io_.restart();
+    if (Terminated()) return false;
+    io_.run_until(deadline);
+    return *outcome && !*failed;
 }
 
 void TScanThread::Disconnect() {
@@ -101,6 +126,7 @@ void TScanThread::Disconnect() {
     // Let an aborted connect's handler run now rather than at the next attempt.
     io_.restart();
     io_.poll();
+    tls_.reset();
 }
 
 }  // namespace vantrel

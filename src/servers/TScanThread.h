@@ -8,9 +8,12 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 namespace vantrel {
+
+class TlsStream;
 
 class TScanThread {
 public:
@@ -31,6 +34,7 @@ public:
 private:
     void Run();
     bool Connect(const THostInfo& host);
+    bool Handshake(const THostInfo& host, std::chrono::steady_clock::time_point deadline);
     void Disconnect();
 
     THostRespondCheck& owner_;
@@ -40,6 +44,7 @@ private:
     std::atomic<bool> terminated_{false};
     asio::io_context io_;
     asio::ip::tcp::socket socket_;
+    std::unique_ptr<TlsStream> tls_;  // the current host's, when it takes TLS
     std::thread thread_;
 };
 

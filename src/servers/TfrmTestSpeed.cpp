@@ -115,7 +115,10 @@ void TfrmTestSpeed::LoadServers(const QString& prefix) {
         return;
     }
     SGrid->setRowCount(static_cast<int>(sections->size()) + 1);
+    serverTls_.assign(sections->size() + 1, TlsSettings{});
     for (const auto& server : *sections) {
+        serverTls_[static_cast<std::size_t>(server.Number)] =
+            ReadServerTls(ini, ServerSection(prefix.toStdString(), server.Number), AppPath());
         const QString cells[] = {QString::number(server.Number), Text(server.ServerName), Text(server.ServerIP),
                                  Text(server.Port)};
         for (int c = 0; c < 7; ++c) SGrid->setItem(server.Number, c, new QTableWidgetItem(c < 4 ? cells[c] : QString()));
@@ -140,7 +143,8 @@ void TfrmTestSpeed::btnStartClick() {
             SGrid->item(n, 6)->setText(QStringLiteral("无效的端口"));
             continue;
         }
-        (void)Checker().AddHost(n, address, *port);
+        const auto row = static_cast<std::size_t>(n);
+        (void)Checker().AddHost(n, address, *port, row < serverTls_.size() ? serverTls_[row] : TlsSettings{});
     }
     // Without a host no worker runs and no end notice would come back.
     if (Checker().HostCount() == 0) return;

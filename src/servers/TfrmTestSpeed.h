@@ -4,6 +4,9 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
+
+#include "protocol/TlsSettings.h"
 
 #include "widgets/TfrmNoneForm.h"
 
@@ -58,6 +61,8 @@ private:
     // call the adapter until they have been joined.
     std::unique_ptr<THostRespondCheck> checker_;
     bool interrupted_ = false;
+    // Row n's server's TLS settings, as loaded with the list.
+    std::vector<TlsSettings> serverTls_;
 };
 
 }  // namespace vantrel

@@ -2,6 +2,7 @@
 // status 2 and one line on standard error before anything is sent.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "CliArguments.h"
@@ -90,6 +91,8 @@ TEST(CliArguments, MistakesAreUsageErrorsWithOneLineSayingWhy) {
         {with({"login", "--app-path", "/nonexistent/vantrel"}), "is not a folder"},
         {with({"change-password", "--new", "a", "--new-password-stdin"}), "not both"},
         {with({"login", "--new-password-stdin"}), "does not apply to login"},
+        {with({"login", "--tls-pin", "12:34"}), "--tls-pin: TlsPin \"12:34\" has 4 hex digits"},
+        {with({"login", "--tls-ca", ""}), "--tls-ca is empty"},
     };
     for (const auto& [args, expected] : cases) {
         const auto outcome = Vantrel(args);
@@ -101,6 +104,25 @@ TEST(CliArguments, MistakesAreUsageErrorsWithOneLineSayingWhy) {
         EXPECT_EQ(outcome.err.find('\n'), outcome.err.size() - 1) << "one line: " << outcome.err;
         EXPECT_EQ(outcome.out, "") << shown;
     }
+}
+
+TEST(CliArguments, TlsOptionsSwitchTlsOnOverWhatBankIniSays) {
+    const std::string pin(64, 'A');
+    auto parsed = ParseArguments({"login", "--trade", "1", "--password", "2", "--tls-ca", "certs/ca.pem",
+                                  "--tls-pin", pin});
+    ASSERT_TRUE(parsed.ok()) << parsed.error();
+    TlsSettings fromIni;
+    fromIni.ServerName = "mw.example";
+    const auto tls = WithCommandLineTls(fromIni, parsed.value());
+    EXPECT_TRUE(tls.Enabled);
+    EXPECT_TRUE(std::filesystem::path(tls.CaFile).is_absolute()) << tls.CaFile;
+    EXPECT_EQ(std::filesystem::path(tls.CaFile).filename(), "ca.pem");
+    EXPECT_EQ(tls.Pin, std::string(64, 'a'));
+    EXPECT_EQ(tls.ServerName, "mw.example");
+
+    auto without = ParseArguments({"login", "--trade", "1", "--password", "2"});
+    ASSERT_TRUE(without.ok());
+    EXPECT_EQ(WithCommandLineTls(fromIni, without.value()), fromIni);
 }
 
 TEST(CliArguments, PasswordsComeFromStandardInputOrItIsAUsageError) {

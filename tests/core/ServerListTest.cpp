@@ -83,6 +83,35 @@ TEST_F(ServerListStore, SaveRenumbersAndDropsGaps) {
     EXPECT_TRUE(ini.hasSection("MoneyServer0"));
 }
 
+TEST_F(ServerListStore, SavesKeepEachServersOtherKeysThroughEditsAndRenumbering) {
+    WriteIni("[MoneyServer]\nCount=3\n"
+             "[MoneyServer1]\nServerName=甲\nServerIP=10.0.0.1\nPort=1\nTls=1\nTlsPin=AB:CD\n"
+             "[MoneyServer2]\nServerName=乙\nServerIP=10.0.0.2\nPort=2\n"
+             "[MoneyServer3]\nServerName=丙\nServerIP=10.0.0.3\nPort=3\nTls=1\nTlsCaFile=certs/ca.pem\n"
+             "TlsServerName=mw.example\n");
+    ASSERT_TRUE(LoadServerTable(table_, ServerSectionHead).ok());
+    ASSERT_TRUE(table_.setText(2, sfIP, "10.0.0.33").ok());  // edited in the dialog
+    ASSERT_TRUE(DeleteServerRow(table_, 0).ok());
+    ASSERT_TRUE(table_.appendRow({"", "丁", "10.0.0.4", "4"}).ok());  // added in the dialog
+    ASSERT_TRUE(SaveServerList(table_, ServerSectionHead).ok());
+    // A second save from the same table, after the first renumbered the file.
+    ASSERT_TRUE(DeleteServerRow(table_, 0).ok());
+    ASSERT_TRUE(SaveServerList(table_, ServerSectionHead).ok());
+
+    const auto ini = Ini();
+    EXPECT_EQ(ini.readInteger("MoneyServer", "Count", -1), 2);
+    EXPECT_EQ(ini.readString("MoneyServer1", "ServerName", ""), "丙");
+    EXPECT_EQ(ini.readString("MoneyServer1", "ServerIP", ""), "10.0.0.33");
+    EXPECT_EQ(ini.readString("MoneyServer1", "Tls", ""), "1");
+    EXPECT_EQ(ini.readString("MoneyServer1", "TlsCaFile", ""), "certs/ca.pem");
+    EXPECT_EQ(ini.readString("MoneyServer1", "TlsServerName", ""), "mw.example");
+    EXPECT_EQ(ini.readString("MoneyServer2", "ServerName", ""), "丁");
+    EXPECT_EQ(ini.sectionKeys("MoneyServer2"), (std::vector<std::string>{"ServerName", "ServerIP", "Port"}));
+    // 甲's keys left with 甲 and did not land on the server now numbered 1.
+    EXPECT_FALSE(ini.value("MoneyServer1", "TlsPin").has_value());
+    EXPECT_FALSE(ini.hasSection("MoneyServer3"));
+}
+
 TEST_F(ServerListStore, SavingAnEmptyTableLeavesNoPhantomCount) {
     WriteIni(kGappedList);
     ASSERT_TRUE(LoadServerTable(table_, ServerSectionHead).ok());

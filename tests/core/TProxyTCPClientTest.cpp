@@ -1,4 +1,6 @@
 #include "protocol/TProxyTCPClient.h"
+#include "protocol/TlsSettings.h"
+#include "support/ScriptedServer.h"
 
 #include <asio.hpp>
 #include <gtest/gtest.h>
@@ -315,6 +317,73 @@ TEST(TProxyTCPClient, DestructorClosesWithoutRunningEvents) {
     }
     EXPECT_EQ(disconnected, 0);
     EXPECT_TRUE(peerSawClose.get_future().get());
+}
+
+// Everything a server got on one connection, read until the client closes
+// it or a second has passed.
+std::string ReceiveUntilClosed(asio::ip::tcp::socket& s) {
+    std::string got;
+    char buffer[1024];
+    const auto deadline = std::chrono::steady_clock::now() + 1s;
+    s.non_blocking(true);
+    while (std::chrono::steady_clock::now() < deadline) {
+        asio::error_code ec;
+        const auto n = s.read_some(asio::buffer(buffer), ec);
+        if (ec == asio::error::would_block) {
+            std::this_thread::sleep_for(5ms);
+            continue;
+        }
+        if (ec) break;
+        got.append(buffer, n);
+    }
+    return got;
+}
+
+TEST(TProxyTCPClient, TlsHandshakeThatNeverEndsFailsWithinTheConnectTimeOut) {
+    // Accepts TCP, then never answers the client's hello.
+    LoopbackServer server;
+    std::promise<std::string> received;
+    server.serve([&](asio::ip::tcp::socket& s) { received.set_value(ReceiveUntilClosed(s)); });
+    TProxyTCPClient client;
+    EventCounter events;
+    events.attach(client);
+    TlsSettings tls;
+    tls.Enabled = true;
+    const auto start = std::chrono::steady_clock::now();
+    const auto status = client.connect("127.0.0.1", server.port(), 300ms, tls);
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.error().find("nothing was sent"), std::string::npos) << status.error();
+    EXPECT_FALSE(client.connected());
+    EXPECT_EQ(events.connected, 0);
+    if (!TlsSupported()) {
+        EXPECT_NE(status.error().find("不支持 TLS"), std::string::npos) << status.error();
+        return;
+    }
+    EXPECT_EQ(client.lastFailure(), IoFailure::TimedOut);
+    EXPECT_NE(status.error().find("within 300 ms"), std::string::npos) << status.error();
+    EXPECT_LT(took, 1500ms);
+    // A TLS hello (record type 22), no request frame.
+    const auto bytes = received.get_future().get();
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(bytes[0], '\x16');
+}
+
+TEST(TProxyTCPClient, TlsSettingsThatCannotBeUsedFailBeforeConnecting) {
+    test::ScriptedServer server;
+    TProxyTCPClient client;
+    TlsSettings tls;
+    tls.Enabled = true;
+    tls.Problem = "[system] Tls=yes is neither 0 nor 1";
+    const auto status = client.connect("127.0.0.1", server.port(), 300ms, tls);
+    ASSERT_FALSE(status.ok());
+    EXPECT_NE(status.error().find("Tls=yes"), std::string::npos) << status.error();
+    // The next connection is the server's first: the refused one never was.
+    ASSERT_TRUE(client.connect("127.0.0.1", server.port(), 2000ms).ok());
+    const auto deadline = std::chrono::steady_clock::now() + 1s;
+    while (server.connections() < 1 && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(5ms);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(server.connections(), 1);
 }
 
 }  // namespace

@@ -13,8 +13,10 @@
 
 #include "MiddlewareProcess.h"
 #include "TestFolder.h"
+#include "TlsFrontEnd.h"
 #include "common/TextCodec.h"
 #include "common/TextUtil.h"
+#include "protocol/TlsSettings.h"
 
 namespace vantrel::test {
 namespace {
@@ -119,6 +121,26 @@ protected:
     TestFolder folder;
     std::unique_ptr<MiddlewareProcess> sim;
 };
+
+TEST_F(CliProgram, TlsOptionsLogInThroughAFrontEndAndAWrongPinSendsNothing) {
+    if (!TlsSupported()) GTEST_SKIP() << "built without OpenSSL";
+    TestCertificates certificates(folder.path());
+    RecordingRelay backend(sim->port());
+    StunnelProcess stunnel(folder.path(), certificates, backend.port());
+    const auto server = "127.0.0.1:" + std::to_string(stunnel.port());
+    const auto ca = certificates.caFile.string();
+
+    const auto ok = Vantrel({"--server", server, "--tls-ca", ca, "--tls-pin", certificates.serverPin, "login"});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(TsvRows(ok.out).size(), 3u);
+    const auto wrong = Vantrel({"--server", server, "--tls-ca", ca, "--tls-pin", std::string(64, '0'), "login"});
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_NE(wrong.err.find("does not match TlsPin"), std::string::npos) << wrong.err;
+    // One login frame reached the simulator: the first one.
+    const auto plain = backend.sent();
+    EXPECT_NE(plain.find("90001"), std::string::npos);
+    EXPECT_EQ(plain.find("90001"), plain.rfind("90001"));
+}
 
 TEST_F(CliProgram, LoginListsTheAccountsAndAWrongPasswordFails) {
     const auto accounts = Rows({"login"});

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 #include "CliExport.h"
 #include "CommandTable.h"
+#include "common/AppPaths.h"
 #include "common/Money.h"
 
 namespace vantrel::cli {
@@ -29,7 +31,7 @@ bool ValidDate(const std::string& text) {
 
 // Options with a value: the global ones, then those a command may take.
 const std::vector<std::string> kGlobalValueOptions = {"app-path", "server", "format", "trade", "password",
-                                                      "bank-password"};
+                                                      "bank-password", "tls-ca", "tls-pin"};
 const std::vector<std::string> kCommandValueOptions = {"bank", "account", "amount", "memo", "date", "new",
                                                        "prefix", "export"};
 const std::vector<std::string> kFlags = {"help", "version", "verbose", "password-stdin", "bank-password-stdin",
@@ -99,6 +101,18 @@ Status CheckCommand(CliArguments& parsed, const CommandSpec& command, const std:
 }
 
 }  // namespace
+
+TlsSettings WithCommandLineTls(TlsSettings tls, const CliArguments& args) {
+    if (args.tlsCaFile) {
+        tls.Enabled = true;
+        tls.CaFile = PathToUtf8(std::filesystem::absolute(PathFromUtf8(*args.tlsCaFile)));
+    }
+    if (args.tlsPin) {
+        tls.Enabled = true;
+        tls.Pin = *args.tlsPin;
+    }
+    return tls;
+}
 
 Result<ServerAddress> ParseServerAddress(const std::string& text) {
     const auto colon = text.rfind(':');
@@ -170,6 +184,13 @@ Result<CliArguments> ParseArguments(const std::vector<std::string>& args) {
             else if (*value == "tsv") parsed.format = OutputFormat::Tsv;
             else if (*value == "json") parsed.format = OutputFormat::Json;
             else return Usage("--format must be table, tsv or json, not '" + *value + "'");
+        } else if (name == "tls-ca") {
+            if (value->empty()) return Usage("--tls-ca is empty");
+            parsed.tlsCaFile = *value;
+        } else if (name == "tls-pin") {
+            auto pin = NormalisePin(*value);
+            if (!pin.ok()) return Usage("--tls-pin: " + pin.error());
+            parsed.tlsPin = pin.value();
         } else if (name == "trade") parsed.trade = *value;
         else if (name == "password") parsed.password = *value;
         else if (name == "bank-password") parsed.bankPassword = *value;
@@ -187,7 +208,8 @@ Result<CliArguments> ParseArguments(const std::vector<std::string>& args) {
 
 std::string HelpText() {
     std::string text =
-        "usage: vantrel [--app-path DIR] [--server HOST:PORT] [--format table|tsv|json] [--verbose]\n"
+        "usage: vantrel [--app-path DIR] [--server HOST:PORT] [--tls-ca FILE] [--tls-pin HEX]\n"
+        "               [--format table|tsv|json] [--verbose]\n"
         "               --trade ID (--password PW | --password-stdin) COMMAND [OPTIONS]\n"
         "       vantrel [--app-path DIR] [--format table|tsv|json] probe [--prefix MoneyServer]\n"
         "       vantrel --help | --version\n"
@@ -205,6 +227,9 @@ std::string HelpText() {
         "Options:\n"
         "  --app-path DIR          folder of Bank.ini and logs/ (default: the program's folder)\n"
         "  --server HOST:PORT      log in to this server instead of Bank.ini [system] Host/Port\n"
+        "  --tls-ca FILE           connect with TLS, trusting the certificates in FILE (PEM)\n"
+        "  --tls-pin HEX           connect with TLS; the server's public key must have this\n"
+        "                          SHA-256 fingerprint (hex, colons optional)\n"
         "  --format FORMAT         table (aligned), tsv or json\n"
         "  --verbose               print each logged step (connection, outcome) on standard error\n"
         "  --trade ID              the trade number\n"

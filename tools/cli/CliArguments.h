@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Result.h"
+#include "protocol/TlsSettings.h"
 #include "TextTable.h"
 
 namespace vantrel::cli {
@@ -24,6 +25,10 @@ struct CliArguments {
     bool verbose = false;
     std::optional<std::string> appPath;
     std::optional<ServerAddress> server;
+    // --tls-ca FILE and --tls-pin HEX (normalised); either asks for TLS
+    // over what Bank.ini says.
+    std::optional<std::string> tlsCaFile;
+    std::optional<std::string> tlsPin;
     OutputFormat format = OutputFormat::Table;
 
     std::string command;
@@ -52,6 +57,9 @@ struct CliArguments {
 // Options may come before or after the command, as "--name value" or
 // "--name=value". The error is one line for standard error.
 Result<CliArguments> ParseArguments(const std::vector<std::string>& args);
+
+// Bank.ini's TLS settings with the command line's over them.
+TlsSettings WithCommandLineTls(TlsSettings tls, const CliArguments& args);
 
 // "HOST:PORT" or "[v6-address]:PORT", port 1..65535.
 Result<ServerAddress> ParseServerAddress(const std::string& text);

@@ -122,6 +122,7 @@ private:
             login_->Settings.Host = args_.server->host;
             login_->Settings.Port = args_.server->port;
         }
+        login_->Settings.Tls = WithCommandLineTls(login_->Settings.Tls, args_);
         if (!login_->Execute()) {
             Fail(*login_, "login");
             return false;
@@ -371,7 +372,8 @@ int RunProbe(const CliArguments& args, std::ostream& out, std::ostream& err) {
             row.refusal = THostRespondCheck::StatusText(hsUntested);
         else if (!port)
             row.refusal = "无效的端口";
-        else if (!checker.AddHost(n, row.ip, *port))
+        else if (!checker.AddHost(n, row.ip, *port,
+                                  WithCommandLineTls(ReadServerTls(ini, ServerSection(prefix, n), AppPath()), args)))
             row.refusal = checker.LastError();
         rows.push_back(std::move(row));
     }

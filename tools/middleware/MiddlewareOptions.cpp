@@ -7,6 +7,7 @@ namespace vantrel::middleware {
 const char* const kMiddlewareUsage =
     "usage: vantrel-middleware --listen HOST:PORT --db FILE [--reset] [--scramble 0|1|2|3]\n"
     "                          [--rows-per-frame N] [--fault NAME[@CODE]] [--allow-remote]\n"
+    "                          [--tls-cert FILE --tls-key FILE]\n"
     "faults: delay:MS, close-before-answer, close-mid-frame, bad-length, bad-flag, never-answer";
 
 namespace {
@@ -95,6 +96,10 @@ Result<MiddlewareOptions> ParseMiddlewareOptions(const std::vector<std::string>&
             auto rows = Number(v.value(), 100000, "--rows-per-frame");
             if (!rows || rows.value() == 0) return Error{"--rows-per-frame must be a whole number from 1"};
             options.rowsPerFrame = rows.value();
+        } else if (arg == "--tls-cert") {
+            options.tlsCert = v.value();
+        } else if (arg == "--tls-key") {
+            options.tlsKey = v.value();
         } else if (arg == "--fault") {
             haveFault = true;
             fault = v.value();
@@ -104,6 +109,8 @@ Result<MiddlewareOptions> ParseMiddlewareOptions(const std::vector<std::string>&
     }
     if (listen.empty()) return Error{"--listen HOST:PORT is required"};
     if (options.db.empty()) return Error{"--db FILE is required"};
+    if (options.tlsCert.empty() != options.tlsKey.empty())
+        return Error{"--tls-cert and --tls-key go together"};
     if (auto s = ParseListen(listen, options.allowRemote, options); !s) return Error{s.error()};
     if (haveFault)
         if (auto s = ParseFault(fault, options); !s) return Error{s.error()};

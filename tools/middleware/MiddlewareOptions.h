@@ -22,6 +22,9 @@ struct MiddlewareOptions {
     std::chrono::milliseconds delay{0};
     std::string faultFunction;  // empty: every request
     bool allowRemote = false;
+    // Both set: serve TLS with this certificate chain and key (PEM).
+    std::string tlsCert;
+    std::string tlsKey;
 };
 
 // Parses argv[1..]; the error is one line for the usage message.

@@ -4,6 +4,7 @@
 // frames. One io_context thread does everything, so ledger work is
 // serialized and each answer leaves only after its transaction committed.
 #include <asio.hpp>
+#include <memory>
 
 #include "Ledger.h"
 #include "MiddlewareOptions.h"
@@ -15,13 +16,17 @@ public:
     MiddlewareServer(asio::io_context& io, const MiddlewareOptions& options, Ledger& ledger);
     asio::ip::tcp::endpoint endpoint() const { return acceptor_.local_endpoint(); }
 
+    ~MiddlewareServer();
+
 private:
+    struct Tls;
     void Accept();
 
     asio::io_context& io_;
     const MiddlewareOptions& options_;
     Ledger& ledger_;
     asio::ip::tcp::acceptor acceptor_;
+    std::unique_ptr<Tls> tls_;  // set when serving TLS
 };
 
 }  // namespace vantrel::middleware
