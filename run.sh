@@ -26,14 +26,15 @@ PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
 PACKAGE_PACKAGES=(dpkg-dev file binutils lintian)
 
 # The Windows builds: the compilers, Wine (both halves), GoogleTest's sources
-# (built for the target), what the Linux simulator needs, what builds OpenSSL
-# for the target from Debian's source (dpkg-source, patch, perl, make) and the
-# openssl program (the TLS test's server); for the windows also Debian's Qt
-# host tools (moc, rcc, uic of the same Qt version), Qt's translations, a
-# display, a Chinese font and xdotool to drive them.
+# (built for the target), what the Linux simulator needs (libssl-dev: it
+# serves TLS in the checks), what builds OpenSSL for the target from Debian's
+# source (dpkg-source, patch, perl, make) and the openssl program (the TLS
+# checks' certificates and server); for the windows also Debian's Qt host
+# tools (moc, rcc, uic of the same Qt version), Qt's translations, a display,
+# a Chinese font and xdotool to drive them.
 WINDOWS_PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libsqlite3-dev googletest
                   g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 tmux
-                  dpkg-dev patch perl make openssl)
+                  dpkg-dev patch perl make openssl libssl-dev)
 WINDOWS_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n dpkg-dev xz-utils
                       xvfb xauth xdotool x11-utils fonts-wqy-microhei imagemagick zip unzip)
 
