@@ -67,6 +67,8 @@ echo "OpenSSL $debian_version for Windows $arch-bit: not in the cache, building 
 rm -rf "$prefix"
 
 # Unpacked with Debian's patches applied (dpkg-source, of dpkg-dev), but one.
+# apt checked the files against the archive's signed index (--no-check: no
+# keyring of maintainers needed).
 srcdir=$cache/src/openssl-$debian_version
 if [ ! -f "$srcdir/.vantrel-unpacked" ]; then
     debian_source_download "openssl=$debian_version" "$cache/src"
