@@ -84,7 +84,7 @@ void TProxyTCPClient::startRead(std::string& bytes, Operation done) {
 }
 
 Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& target,
-                                  std::chrono::milliseconds limit) {
+                                  std::chrono::milliseconds limit, std::chrono::milliseconds connectTimeOut) {
     auto refused = [&](IoFailure kind, const std::string& why) {
         closeSocket();
         return fail(kind, "TLS to " + target + " failed, nothing was sent: " + why);
@@ -102,15 +102,15 @@ Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& tar
         asio::error_code ignored;
         socket_.cancel(ignored);
         drain(done);
-        return refused(IoFailure::TimedOut,
-                       "the server did not complete the handshake within " + std::to_string(limit.count()) + " ms");
+        return refused(IoFailure::TimedOut, "the server did not complete the handshake within " +
+                                                std::to_string(connectTimeOut.count()) + " ms");
     }
     if (ec) return refused(IoFailure::Other, tls_->HandshakeFailure(ec));
     return Status::success();
 }
 
 bool TProxyTCPClient::tlsIdleAlive() const {
-    // Read what arrived without waiting: records that carry no data (a
+    // Read what has arrived without waiting: records that carry no data (a
     // session ticket) are taken in and the read stays pending.
     char byte;
     bool done = false;
@@ -221,7 +221,7 @@ Status TProxyTCPClient::connect(const std::string& host, int port, std::chrono::
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     if (tls.Enabled) {
-        if (auto secured = handshake(tls, Target(host, port), remaining()); !secured) return secured;
+        if (auto secured = handshake(tls, Target(host, port), remaining(), timeout); !secured) return secured;
     }
     connected_ = true;
     lastFailure_ = IoFailure::None;
@@ -243,8 +243,10 @@ bool TProxyTCPClient::connected() const {
                                           asio::socket_base::message_peek, ec);
     asio::error_code ignored;
     socket_.non_blocking(false, ignored);
-    if (ec == asio::error::would_block || ec == asio::error::try_again) return true;
-    if (!ec && n > 0 && (!tls_ || tlsIdleAlive())) return true;
+    const bool open = ec == asio::error::would_block || ec == asio::error::try_again || (!ec && n > 0);
+    // TLS may hold a close notice read in with the last answer: the
+    // socket alone cannot tell.
+    if (open && (!tls_ || tlsIdleAlive())) return true;
     dropConnection();
     return false;
 }

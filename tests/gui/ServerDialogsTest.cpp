@@ -431,6 +431,22 @@ private slots:
         QCOMPARE(TfrmTestSpeed::CellBackground(2, true), QColor(0xFF, 0xCA, 0xFF));
     }
 
+    void speedTestCountsATlsServerOnlyAfterItsHandshake() {
+        // Completes TCP connects (the kernel does) and never says a word.
+        asio::io_context io;
+        asio::ip::tcp::acceptor silent(io, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0));
+        const auto port = std::to_string(silent.local_endpoint().port());
+        writeBankIni("[MoneyServer]\nCount=2\n" + ServerSectionText(1, "加密", "127.0.0.1", port) + "Tls=1\n" +
+                     ServerSectionText(2, "明文", "127.0.0.1", port));
+        auto speed = CreateForm<TfrmTestSpeed>();
+        speed->LoadServers("MoneyServer");
+        speed->show();
+        speed->btnStart->click();
+        QTRY_VERIFY_WITH_TIMEOUT(speed->btnStart->isEnabled(), 20000);
+        QCOMPARE(speed->SGrid->item(1, 6)->text(), QString("连接超时"));
+        QCOMPARE(speed->SGrid->item(2, 6)->text(), QString("连接成功"));
+    }
+
     void interruptMarksTheQueuedRowsAndReturnsToIdle() {
         writeBankIni("[MoneyServer]\nCount=2\n" + ServerSectionText(1, "一", "127.0.0.1", "1") +
                      ServerSectionText(2, "二", "127.0.0.1", "2"));

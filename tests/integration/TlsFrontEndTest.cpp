@@ -3,8 +3,14 @@
 // over the network and what reached the simulator.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <asio/ssl.hpp>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "ScriptedServer.h"
 #include "SimulatorFixture.h"
 #include "TlsFrontEnd.h"
 #include "protocol/QueryRequests.h"
@@ -16,6 +22,65 @@ namespace vantrel::test {
 namespace {
 
 constexpr const char* kPassword = "123456";
+
+// Answers every request of a connection with one row, and after the first
+// answer sends TLS's close notice at once while the TCP connection stays
+// open: only the TLS layer says that the connection is over.
+class ClosingTlsServer {
+public:
+    explicit ClosingTlsServer(const TestCertificates& certificates) {
+        context_.use_certificate_chain_file(certificates.serverCert.string());
+        context_.use_private_key_file(certificates.serverKey.string(), asio::ssl::context::pem);
+        accept();
+        thread_ = std::thread([this] { io_.run(); });
+    }
+    ~ClosingTlsServer() {
+        io_.stop();
+        thread_.join();
+    }
+    int port() const { return acceptor_.local_endpoint().port(); }
+    int connections() const { return connections_; }
+
+private:
+    using Stream = asio::ssl::stream<asio::ip::tcp::socket>;
+
+    void accept() {
+        auto stream = std::make_shared<Stream>(io_, context_);
+        acceptor_.async_accept(stream->lowest_layer(), [this, stream](const asio::error_code& error) {
+            if (error) return;
+            const bool first = ++connections_ == 1;
+            stream->async_handshake(asio::ssl::stream_base::server, [this, stream, first](const asio::error_code& e) {
+                if (!e) answer(stream, first);
+            });
+            accept();
+        });
+    }
+
+    void answer(std::shared_ptr<Stream> stream, bool closeAfter) {
+        auto prefix = std::make_shared<std::string>(6, '\0');
+        asio::async_read(*stream, asio::buffer(*prefix), [=, this](const asio::error_code& error, std::size_t) {
+            if (error) return;
+            auto payload = std::make_shared<std::string>(std::stoul(prefix->substr(0, 4)), '\0');
+            asio::async_read(*stream, asio::buffer(*payload), [=, this](const asio::error_code& e, std::size_t) {
+                if (e) return;
+                auto frame = std::make_shared<std::string>(
+                    AnswerFrame({"BankID", "CustBankAcctNo", "005", kIcbcAccount}, 2));
+                asio::async_write(*stream, asio::buffer(*frame), [=, this](const asio::error_code& w, std::size_t) {
+                    if (w) return;
+                    if (!closeAfter) return answer(stream, false);
+                    // The notice goes out; the socket stays open.
+                    stream->async_shutdown([stream](const asio::error_code&) {});
+                });
+            });
+        });
+    }
+
+    asio::io_context io_;
+    asio::ssl::context context_{asio::ssl::context::tls_server};
+    asio::ip::tcp::acceptor acceptor_{io_, asio::ip::tcp::endpoint(asio::ip::address_v4::loopback(), 0)};
+    std::atomic<int> connections_{0};
+    std::thread thread_;
+};
 
 class TlsFrontEnd : public SimulatorFixture {
 protected:
@@ -107,7 +172,7 @@ TEST_F(TlsFrontEnd, SimulatorServesTlsItself) {
     EXPECT_FALSE(loginAt(plain, secure.port()));
 }
 
-TEST_F(TlsFrontEnd, KeptConnectionServesEveryRequestOfTheLogin) {
+TEST_F(TlsFrontEnd, KeptConnectionServesTheLoginUntilTheFrontEndClosesIt) {
     systemKeys("Tls=1\nTlsCaFile=ca.pem\nConnectStyle=1\n");
     TBankLogin login(Process());
     ASSERT_TRUE(loginAt(login, wire->port())) << login.LastMessage << " / " << lastLogged();
@@ -116,6 +181,22 @@ TEST_F(TlsFrontEnd, KeptConnectionServesEveryRequestOfTheLogin) {
     details.CustMoneyPwd = kPassword;
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(details.Execute()) << details.LastMessage;
     EXPECT_EQ(wire->connections(), 1);
+    // stunnel closes the idle connection; the next request sees that and
+    // connects again instead of writing into the closed session.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(details.Execute()) << details.LastMessage << " / " << lastLogged();
+    EXPECT_EQ(wire->connections(), 2);
+}
+
+TEST_F(TlsFrontEnd, KeptConnectionEndedByTlsCloseNoticeIsOpenedAgain) {
+    systemKeys("Tls=1\nTlsCaFile=ca.pem\nConnectStyle=1\n");
+    ClosingTlsServer server(*certificates);
+    TBankLogin login(Process());
+    ASSERT_TRUE(loginAt(login, server.port())) << login.LastMessage << " / " << lastLogged();
+    TQueryTransferMore details(Process());
+    details.CustTradeID = kTrader;
+    ASSERT_TRUE(details.Execute()) << details.LastMessage << " / " << lastLogged();
+    EXPECT_EQ(server.connections(), 2);
 }
 
 // Each refusal names its reason and no frame reaches the simulator.

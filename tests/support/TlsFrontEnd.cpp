@@ -82,7 +82,10 @@ StunnelProcess::StunnelProcess(const std::filesystem::path& folder, const TestCe
                           << "connect = 127.0.0.1:" << backendPort << "\n"
                           << "cert = " << certificates.serverCert.string() << "\n"
                           << "key = " << certificates.serverKey.string() << "\n"
-                          << "sslVersionMin = TLSv1.2\n";
+                          << "sslVersionMin = TLSv1.2\n"
+                          // Idle connections are closed (with TLS's close
+                          // notice) after a second, as a front end may.
+                          << "TIMEOUTidle = 1\n";
     const std::string binary = "/usr/bin/stunnel4";
     const std::string path = config.string();
     char* argv[] = {const_cast<char*>(binary.c_str()), const_cast<char*>(path.c_str()), nullptr};

@@ -28,7 +28,8 @@ struct TestCertificates {
 };
 
 // stunnel in the foreground: TLS on a free loopback port, plain TCP on to
-// 127.0.0.1:backendPort. Stopped in the destructor.
+// 127.0.0.1:backendPort; a connection idle for a second is closed. Stopped
+// in the destructor.
 class StunnelProcess {
 public:
     StunnelProcess(const std::filesystem::path& folder, const TestCertificates& certificates, int backendPort);
