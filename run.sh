@@ -26,11 +26,15 @@ PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libgtest-dev libgmock-dev
 PACKAGE_PACKAGES=(dpkg-dev file binutils lintian)
 
 # The Windows builds: the compilers, Wine (both halves), GoogleTest's sources
-# (built for the target) and what the Linux simulator needs; for the windows
-# also Debian's Qt host tools (moc, rcc, uic of the same Qt version), Qt's
-# translations, a display, a Chinese font and xdotool to drive them.
+# (built for the target), what the Linux simulator needs (libssl-dev: it
+# serves TLS in the checks), what builds OpenSSL for the target from Debian's
+# source (dpkg-source, patch, perl, make) and the openssl program (the TLS
+# checks' certificates and server); for the windows also Debian's Qt host
+# tools (moc, rcc, uic of the same Qt version), Qt's translations, a display,
+# a Chinese font and xdotool to drive them.
 WINDOWS_PACKAGES=(cmake ninja-build g++ pkg-config libasio-dev libsqlite3-dev googletest
-                  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 tmux)
+                  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 tmux
+                  dpkg-dev patch perl make openssl libssl-dev)
 WINDOWS_GUI_PACKAGES=(qt6-base-dev qt6-base-dev-tools qt6-translations-l10n dpkg-dev xz-utils
                       xvfb xauth xdotool x11-utils fonts-wqy-microhei imagemagick zip unzip)
 
@@ -69,9 +73,11 @@ build() {
     cmake --build build
 }
 
-# build-win64 and build-win32: the core, the client, the core tests and the
-# plain Win32 host; with Qt (with_qt=1) also vantrel.dll, the walk-through host
-# and the window tests, with the Qt and runtime DLLs deployed beside them.
+# build-win64 and build-win32: the core, the client, the core tests, the TLS
+# test and the plain Win32 host, with OpenSSL for Windows (cached outside the
+# tree, built when missing); with Qt (with_qt=1) also vantrel.dll, the
+# walk-through host and the window tests, with the Qt and runtime DLLs
+# deployed beside them.
 # The simulator runs on Linux: only its two programs are built in build/,
 # which is configured core-only (no Qt needed) when it does not exist yet.
 windows() {
@@ -83,7 +89,7 @@ windows() {
     cmake --build build -j 2 --target vantrel_middleware vantrel-cli
     echo "Linux simulator and client: $((SECONDS - start)) s"
 
-    local arch dir qt
+    local arch dir qt openssl
     local -a config targets
     for arch in 64 32; do
         dir=build-win$arch
@@ -92,7 +98,7 @@ windows() {
         local static="-static -static-libgcc -static-libstdc++"
         config=(-DVANTREL_CORE_ONLY=ON -DVANTREL_CLIENT_ONLY=ON -UVANTREL_WINDOWS_QT
                 -DCMAKE_EXE_LINKER_FLAGS="$static" -DCMAKE_SHARED_LINKER_FLAGS="$static")
-        targets=(vantrel-cli vantrel_core_tests vantrel-host vantrel_export_probe)
+        targets=(vantrel-cli vantrel_core_tests vantrel-host vantrel_export_probe vantrel_windows_tls_tests)
         if [ "$with_qt" = 1 ]; then
             # With Qt's C++ runtime DLLs, which tools/windows-deploy.sh copies.
             qt=$(tools/build-qt-windows.sh "$arch")
@@ -101,6 +107,11 @@ windows() {
                     -DCMAKE_EXE_LINKER_FLAGS= -DCMAKE_SHARED_LINKER_FLAGS=)
             targets=(all)
         fi
+        # The prefix's name holds OpenSSL's version: FindOpenSSL's results
+        # are found again in it each time.
+        openssl=$(tools/build-openssl-windows.sh "$arch")
+        config+=(-DOPENSSL_ROOT_DIR="$openssl" -DOPENSSL_USE_STATIC_LIBS=TRUE
+                 -UOPENSSL_INCLUDE_DIR -ULIB_EAY -USSL_EAY)
         start=$SECONDS
         cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-mingw$arch.cmake" "${config[@]}"

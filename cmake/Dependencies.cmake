@@ -28,14 +28,12 @@ if(WIN32)
 endif()
 
 # TLS to the fund middleware: OpenSSL (Debian: libssl-dev) under asio's SSL
-# layer. A cross build finds the target's OpenSSL in VANTREL_OPENSSL_ROOT, a
-# prefix with include/openssl and lib/ (libssl, libcrypto). Without OpenSSL
-# the build still works; Tls=1 then fails every connect with a clear message.
-set(VANTREL_OPENSSL_ROOT "" CACHE PATH "Prefix of an OpenSSL built for the target (cross builds)")
-if(VANTREL_OPENSSL_ROOT)
-  list(APPEND CMAKE_FIND_ROOT_PATH ${VANTREL_OPENSSL_ROOT})
-  set(OPENSSL_ROOT_DIR ${VANTREL_OPENSSL_ROOT})
-endif()
+# layer. A cross build finds the target's OpenSSL in OPENSSL_ROOT_DIR, a
+# prefix with include/openssl and lib/ (libssl, libcrypto), which
+# cmake/MingwToolchain.cmake adds to the find roots; the Windows builds take
+# it static (OPENSSL_USE_STATIC_LIBS) from tools/build-openssl-windows.sh.
+# Without OpenSSL the build still works; Tls=1 then fails every connect with
+# a clear message.
 find_package(OpenSSL 1.1.1 QUIET)
 option(VANTREL_TLS "Connect with TLS where Bank.ini asks for it (needs OpenSSL)" ${OPENSSL_FOUND})
 if(VANTREL_TLS)

@@ -39,20 +39,11 @@ echo "Qt $version for Windows $arch-bit: not in the cache, building it (about 30
 rm -rf "$prefix"
 mkdir -p "$cache/src"
 
-# Debian's source package: needs a deb-src line for bookworm main.
+# Debian's source package (tools/debian-source.sh adds the deb-src lines).
 orig=$cache/src/qt6-base_$version+dfsg.orig.tar.xz
 if [ ! -f "$orig" ]; then
-    if ! grep -rqs '^Types: deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-        cat > /etc/apt/sources.list.d/vantrel-debian-src.sources <<'EOF'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-        apt-get update -q >&2
-    fi
-    (cd "$cache/src" && apt-get source --download-only qt6-base >&2)
+    source "$(dirname "$0")/debian-source.sh"
+    debian_source_download qt6-base "$cache/src"
 fi
 
 srcdir=$cache/src/qtbase-$version

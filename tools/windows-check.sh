@@ -3,10 +3,14 @@
 #   - both clients are self-contained PE images of the right architecture;
 #   - the library's export table holds exactly the two exports;
 #   - the 64-bit and the 32-bit core tests pass under Wine;
+#   - both make a TLS handshake with the OpenSSL built for Windows against a
+#     Linux TLS server, verifying its certificate against a test CA;
 #   - the 64-bit and the 32-bit vantrel.exe, under Wine, log in, deposit and
 #     list the transfer details against the Linux simulator, and write the
 #     same GBK transfer log, byte for byte apart from the time stamps, as the
-#     Linux client does for the same session.
+#     Linux client does for the same session;
+#   - the 32-bit vantrel.exe logs in through TLS to the simulator serving a
+#     certificate made for the run, and refuses it with a CA that did not sign it.
 # Usage: tools/windows-check.sh [WIN64_BUILD_DIR [WIN32_BUILD_DIR [LINUX_BUILD_DIR]]]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -139,6 +143,18 @@ start=$SECONDS
 (cd "$win32/bin" && in_wine32 900 ./vantrel_core_tests.exe --gtest_brief=1) || fail "32-bit core tests failed under Wine"
 echo "32-bit core tests under Wine: $((SECONDS - start)) s"
 
+# ---- TLS: asio's SSL layer with the OpenSSL built for Windows, a handshake
+# from each Wine process against openssl s_server on Linux (ctest runs
+# tests/windows/tls-handshake.sh, in this script's Wine prefix)
+
+for build in "$win64" "$win32"; do
+    echo "== TLS handshake under Wine: $(basename "$build")"
+    start=$SECONDS
+    ctest --test-dir "$build" -R '^windows_tls_handshake$' --output-on-failure --no-tests=error ||
+        fail "the TLS handshake failed under Wine ($(basename "$build"))"
+    echo "TLS handshake ($(basename "$build")): $((SECONDS - start)) s"
+done
+
 # ---- one session, once with each client, each against a fresh simulator
 
 trade=8001234
@@ -205,6 +221,34 @@ for out in login transfers; do
     diff "$work/linux.$out" "$work/wine32.$out" >&2 || fail "the 32-bit client's $out output differs"
 done
 echo "transfer log: $(wc -c <"$work/wine.mlog") bytes, identical for the Linux, 64-bit and 32-bit clients (time stamps masked)"
+
+# ---- TLS: the 32-bit client logs in through TLS to the simulator, which
+# serves it with a certificate made for this run; with a CA that signed
+# nothing here it refuses the server
+
+source "$root/tools/windows-tls-server.sh"
+echo "== the 32-bit vantrel.exe logs in through TLS"
+make_test_certificates "$work/certificates"
+mkdir -p "$work/tls/app"
+cp "$root/examples/Bank.ini" "$work/tls/app/Bank.ini"
+start_simulator "$work/tls" --tls-cert "$work/certificates/server.pem" --tls-key "$work/certificates/server.key"
+tls_app=$(timeout 60 winepath -w "$work/tls/app")
+tls_ca=$(timeout 60 winepath -w "$work/certificates/ca.pem")
+wrong_ca=$(timeout 60 winepath -w "$work/certificates/wrong-ca.pem")
+tls_login() {
+    printf '%s\n' "$password" | in_wine32 120 "$win32/bin/vantrel.exe" --app-path "$tls_app" \
+        --server "127.0.0.1:$port" --trade "$trade" --password-stdin --tls-ca "$1" login
+}
+tls_login "$tls_ca" >"$work/tls/login.out" 2>"$work/tls/login.err" ||
+    fail "the TLS login failed: $(cat "$work/tls/login.err")"
+diff "$work/linux.login" <(tr -d '\r' <"$work/tls/login.out" | mask) >&2 ||
+    fail "the TLS login's output differs from the plain one's"
+if tls_login "$wrong_ca" >"$work/tls/wrong.out" 2>"$work/tls/wrong.err"; then
+    fail "the client trusted a server whose certificate the given CA did not sign"
+fi
+grep -q "not trusted" "$work/tls/wrong.err" || fail "the refusal does not say why: $(cat "$work/tls/wrong.err")"
+stop_simulator
+echo "TLS: the 32-bit client's login through TLS matches the plain one; with the wrong CA: $(tr -d '\r' <"$work/tls/wrong.err" | head -n 1)"
 
 # ---- the client on a console (a Wine console on a tmux pane): the password
 # typed without echo, the answer's Chinese shown as such

@@ -2,14 +2,17 @@
 # windows-check.sh, windows-gui-check.sh, windows-zip-check.sh and demo.sh;
 # they define fail() and $linux (the Linux build folder).
 #
-# start_simulator FOLDER: a freshly seeded ledger in FOLDER, listening on
-# 127.0.0.1:$port (0 lets it pick a free port); sets $port and $sim_pid.
+# start_simulator FOLDER [OPTION...]: a freshly seeded ledger in FOLDER,
+# listening on 127.0.0.1:$port (0 lets it pick a free port), with the
+# simulator's further options (--tls-cert FILE --tls-key FILE); sets $port and
+# $sim_pid.
 port=0
 sim_pid=""
 start_simulator() {
     local folder=$1 listening
+    shift
     mkdir -p "$folder"
-    "$linux/bin/vantrel-middleware" --listen "127.0.0.1:$port" --db "$folder/ledger.db" --reset \
+    "$linux/bin/vantrel-middleware" --listen "127.0.0.1:$port" --db "$folder/ledger.db" --reset "$@" \
         >"$folder/middleware.out" 2>&1 &
     sim_pid=$!
     for _ in $(seq 1 100); do

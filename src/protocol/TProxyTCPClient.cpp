@@ -84,7 +84,7 @@ void TProxyTCPClient::startRead(std::string& bytes, Operation done) {
 }
 
 Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& target,
-                                  std::chrono::milliseconds limit) {
+                                  std::chrono::milliseconds limit, std::chrono::milliseconds connectTimeOut) {
     auto refused = [&](IoFailure kind, const std::string& why) {
         closeSocket();
         return fail(kind, "TLS to " + target + " failed, nothing was sent: " + why);
@@ -102,8 +102,8 @@ Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& tar
         asio::error_code ignored;
         socket_.cancel(ignored);
         drain(done);
-        return refused(IoFailure::TimedOut,
-                       "the server did not complete the handshake within " + std::to_string(limit.count()) + " ms");
+        return refused(IoFailure::TimedOut, "the server did not complete the handshake within " +
+                                                std::to_string(connectTimeOut.count()) + " ms");
     }
     if (ec) return refused(IoFailure::Other, tls_->HandshakeFailure(ec));
     return Status::success();
@@ -221,7 +221,7 @@ Status TProxyTCPClient::connect(const std::string& host, int port, std::chrono::
     asio::error_code ignored;
     socket_.set_option(asio::ip::tcp::no_delay(true), ignored);
     if (tls.Enabled) {
-        if (auto secured = handshake(tls, Target(host, port), remaining()); !secured) return secured;
+        if (auto secured = handshake(tls, Target(host, port), remaining(), timeout); !secured) return secured;
     }
     connected_ = true;
     lastFailure_ = IoFailure::None;

@@ -88,8 +88,11 @@ private:
     void drain(const bool& done) const;
     Error fail(IoFailure kind, std::string message);
     void closeSocket() const;
-    // The TLS part of connect; closes the socket on failure.
-    Status handshake(const TlsSettings& tls, const std::string& target, std::chrono::milliseconds limit);
+    // The TLS part of connect, within what is left of the connect time-out
+    // (`limit`); a time-out is reported as the whole `connectTimeOut`, the
+    // figure the caller gave. Closes the socket on failure.
+    Status handshake(const TlsSettings& tls, const std::string& target, std::chrono::milliseconds limit,
+                     std::chrono::milliseconds connectTimeOut);
     // With TLS: whether what the server sent to an idle connection, on the
     // socket or already read into the TLS layer, leaves it usable (a session
     // ticket does; a close notice or stray data does not).

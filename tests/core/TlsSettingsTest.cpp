@@ -9,6 +9,18 @@ namespace {
 
 const std::string kPin = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
 
+// The application folder and an absolute CA file as each system writes them;
+// the names come back in the system's own form.
+#ifdef _WIN32
+const std::string kApp = "C:\\app\\";
+const std::string kAppCa = "C:\\app\\certs\\ca.pem";
+const std::string kAbsoluteCa = "D:\\market\\roots.pem";
+#else
+const std::string kApp = "/opt/app/";
+const std::string kAppCa = "/opt/app/certs/ca.pem";
+const std::string kAbsoluteCa = "/etc/market/roots.pem";
+#endif
+
 TEST(TlsSettings, PinIsSixtyFourHexDigitsWithColonsAndCaseIgnored) {
     struct Case {
         std::string text;
@@ -37,24 +49,24 @@ TEST(TlsSettings, ServerSectionOverridesSystemKeyByKey) {
         "[system]\nTls=1\nTlsCaFile=certs/ca.pem\nTlsPin=" + kPin + "\n"
         "[MoneyServer1]\nTlsServerName=mw.example\n"
         "[MoneyServer2]\nTls=0\n"
-        "[MoneyServer3]\nTlsCaFile=/etc/market/roots.pem\nTlsPin=\n");
-    const auto system = ReadServerTls(ini, "", "/opt/app/");
+        "[MoneyServer3]\nTlsCaFile=" + kAbsoluteCa + "\nTlsPin=\n");
+    const auto system = ReadServerTls(ini, "", kApp);
     EXPECT_TRUE(system.Enabled);
-    EXPECT_EQ(system.CaFile, "/opt/app/certs/ca.pem");  // relative to the application folder
+    EXPECT_EQ(system.CaFile, kAppCa);  // relative to the application folder
     EXPECT_EQ(system.Pin, kPin);
     EXPECT_EQ(system.ServerName, "");
 
-    const auto first = ReadServerTls(ini, "MoneyServer1", "/opt/app/");
+    const auto first = ReadServerTls(ini, "MoneyServer1", kApp);
     EXPECT_EQ(first.ServerName, "mw.example");
     EXPECT_EQ(first.Pin, kPin);
-    EXPECT_FALSE(ReadServerTls(ini, "MoneyServer2", "/opt/app/").Enabled);
-    const auto third = ReadServerTls(ini, "MoneyServer3", "/opt/app/");
-    EXPECT_EQ(third.CaFile, "/etc/market/roots.pem");
+    EXPECT_FALSE(ReadServerTls(ini, "MoneyServer2", kApp).Enabled);
+    const auto third = ReadServerTls(ini, "MoneyServer3", kApp);
+    EXPECT_EQ(third.CaFile, kAbsoluteCa);
     EXPECT_EQ(third.Pin, "");  // an empty key clears the inherited pin
     EXPECT_TRUE(third.Problem.empty());
 
     // No key at all: today's plain connection.
-    EXPECT_EQ(ReadServerTls(Profile::Parse("[system]\nHost=1.2.3.4\n"), "MoneyServer1", "/opt/app/"), TlsSettings{});
+    EXPECT_EQ(ReadServerTls(Profile::Parse("[system]\nHost=1.2.3.4\n"), "MoneyServer1", kApp), TlsSettings{});
 }
 
 TEST(TlsSettings, UnreadableSwitchOrPinFailsClosedWithTheReason) {
