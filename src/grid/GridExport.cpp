@@ -1,7 +1,5 @@
 #include "grid/GridExport.h"
 
-#include "common/AppPaths.h"
-#include "common/AtomicFile.h"
 #include "common/MemoryTable.h"
 #include "common/TextCodec.h"
 #include "common/TextUtil.h"
@@ -210,15 +208,6 @@ std::string HtmlEscape(std::string_view text) {
 void OneTextCell(std::string& out, std::size_t from) {
     for (std::size_t i = from; i < out.size(); ++i)
         if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') out[i] = ' ';
-}
-
-std::string_view LogPrefix(ExportFormat format) {
-    switch (format) {
-    case ExportFormat::Excel:
-    case ExportFormat::Xlsx: return grid_log::kExcelFailed;
-    case ExportFormat::Html: return grid_log::kHtmlFailed;
-    default: return grid_log::kTextFailed;
-    }
 }
 
 }  // namespace
@@ -681,36 +670,6 @@ Result<std::string> ExportTableBytes(ExportFormat format, const GridLayout& layo
     if (!head) return Error{head.error()};
     TableRows rows(shown, table);
     return ExportBytes(format, *head, rows);
-}
-
-const char* ExportExtension(ExportFormat format) {
-    switch (format) {
-    case ExportFormat::Excel: return "xls";
-    case ExportFormat::Html: return "htm";
-    case ExportFormat::Xlsx: return "xlsx";
-    default: return "txt";
-    }
-}
-
-std::string ExportFileName(const std::string& chosenPath, ExportFormat format) {
-    const std::string_view ext = ExportExtension(format);
-    if (chosenPath.size() >= ext.size() &&
-        EqualsNoCase(std::string_view(chosenPath).substr(chosenPath.size() - ext.size()), ext))
-        return chosenPath;
-    return chosenPath + "." + std::string(ext);
-}
-
-Result<std::string> ExportGridToFile(ExportFormat format, const std::string& chosenPath, const GridLayout& layout,
-                                     const TGridParam& param, const MemoryTable& table, const ExportOptions& options) {
-    const std::string path = ExportFileName(chosenPath, format);
-    auto fail = [&](const std::string& error) -> Result<std::string> {
-        (void)WriteGridLog(std::string(LogPrefix(format)) + error);
-        return Error{error};
-    };
-    auto bytes = ExportTableBytes(format, layout, param, table, options);
-    if (!bytes) return fail(bytes.error());
-    if (auto written = ReplaceFileAtomically(PathFromUtf8(path), *bytes); !written) return fail(written.error());
-    return path;
 }
 
 }  // namespace vantrel
