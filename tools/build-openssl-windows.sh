@@ -13,19 +13,13 @@
 set -euo pipefail
 source "$(dirname "$0")/debian-source.sh"
 
-check_only=0
-if [ "${1:-}" = "--check" ]; then
-    check_only=1
-    shift
-fi
-arch=${1:?usage: $0 [--check] 32|64}
+windows_build_arguments "$@"
 cache=${VANTREL_OPENSSL_CACHE:-/var/cache/vantrel/openssl-windows}
 
 # OpenSSL's own targets: mingw is 32-bit x86, mingw64 x86-64.
 case $arch in
-    32) target=mingw triple=i686-w64-mingw32 ;;
-    64) target=mingw64 triple=x86_64-w64-mingw32 ;;
-    *) echo "usage: $0 [--check] 32|64" >&2; exit 2 ;;
+    32) target=mingw ;;
+    64) target=mingw64 ;;
 esac
 
 # 3.0.20-1~deb12u2 -> 3.0.20

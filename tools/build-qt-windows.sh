@@ -10,23 +10,13 @@
 # after "cmake --install" succeeded, so a prefix without it is wiped and
 # installed again.
 set -euo pipefail
+source "$(dirname "$0")/debian-source.sh"
 
-check_only=0
-if [ "${1:-}" = "--check" ]; then
-    check_only=1
-    shift
-fi
-arch=${1:?usage: $0 [--check] 32|64}
+windows_build_arguments "$@"
 cache=${VANTREL_QT_CACHE:-/var/cache/vantrel/qt6-windows}
 version=6.4.2
 prefix=$cache/qt-$version-win$arch
 stamp=$prefix/.vantrel-complete
-
-case $arch in
-    32) triple=i686-w64-mingw32 ;;
-    64) triple=x86_64-w64-mingw32 ;;
-    *) echo "usage: $0 32|64" >&2; exit 2 ;;
-esac
 
 if [ -f "$stamp" ]; then
     echo "Qt $version for Windows $arch-bit: cached in $prefix" >&2
@@ -42,7 +32,6 @@ mkdir -p "$cache/src"
 # Debian's source package (tools/debian-source.sh adds the deb-src lines).
 orig=$cache/src/qt6-base_$version+dfsg.orig.tar.xz
 if [ ! -f "$orig" ]; then
-    source "$(dirname "$0")/debian-source.sh"
     debian_source_download qt6-base "$cache/src"
 fi
 

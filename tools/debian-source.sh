@@ -1,6 +1,24 @@
-# Debian's source packages for the libraries built for Windows, sourced by
-# build-qt-windows.sh and build-openssl-windows.sh. apt's messages go to
-# standard error: the scripts print only the prefix on standard output.
+# What build-qt-windows.sh and build-openssl-windows.sh share, sourced by
+# both: their arguments and Debian's source packages of the libraries they
+# build for Windows. apt's messages go to standard error: the scripts print
+# only the prefix on standard output.
+
+# windows_build_arguments [--check] 32|64: sets $check_only (1 with --check),
+# $arch and $triple, the prefix of the cross compiler's tools; a wrong call
+# ends the script.
+windows_build_arguments() {
+    check_only=0
+    if [ "${1:-}" = "--check" ]; then
+        check_only=1
+        shift
+    fi
+    arch=${1:?usage: $0 [--check] 32|64}
+    case $arch in
+        32) triple=i686-w64-mingw32 ;;
+        64) triple=x86_64-w64-mingw32 ;;
+        *) echo "usage: $0 [--check] 32|64" >&2; exit 2 ;;
+    esac
+}
 
 # A deb-src line for bookworm and its updates, added when apt reads no
 # source packages of bookworm. (Debian's security archive serves no source

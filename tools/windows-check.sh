@@ -90,13 +90,8 @@ fi
 
 # ---- Wine: a private prefix in the build folder, no debug output, no display
 
-if command -v wine64 >/dev/null; then
-    wine=(wine64)
-elif [ -x /usr/lib/wine/wine64 ]; then
-    wine=(/usr/lib/wine/wine64)  # Debian 12 keeps the 64-bit loader here
-else
-    fail "wine64 is not installed"
-fi
+source "$root/tools/wine-loader.sh"
+choose_wine 64 || fail "wine64 is not installed"
 export WINEPREFIX="$win64/wine-prefix"
 export WINEDEBUG=-all
 # No Mono or Gecko installer at the first start: nothing here needs them.

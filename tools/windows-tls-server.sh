@@ -23,28 +23,18 @@ make_test_certificates() {
 # start_tls_server FOLDER: "openssl s_server" with FOLDER's server certificate
 # on a free loopback port, answering each line reversed; sets $tls_port and
 # $tls_pid.
+source "$(dirname "${BASH_SOURCE[0]}")/background-server.sh"
 tls_pid=""
 start_tls_server() {
-    local folder=$1 listening
+    local folder=$1
     openssl s_server -accept 127.0.0.1:0 -cert "$folder/server.pem" -key "$folder/server.key" -rev \
         </dev/null >"$folder/s_server.out" 2>&1 &
     tls_pid=$!
-    for _ in $(seq 1 100); do
-        listening=$(sed -n 's/^ACCEPT 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$folder/s_server.out")
-        if [ -n "$listening" ]; then
-            tls_port=$listening
-            return 0
-        fi
-        kill -0 "$tls_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    cat "$folder/s_server.out" >&2
-    fail "openssl s_server did not start"
+    tls_port=$(wait_listening "$folder/s_server.out" '^ACCEPT 127\.0\.0\.1:\([0-9]*\)$' "$tls_pid") ||
+        fail "openssl s_server did not start"
 }
 
 stop_tls_server() {
-    [ -n "$tls_pid" ] || return 0
-    kill "$tls_pid" 2>/dev/null || true
-    wait "$tls_pid" 2>/dev/null || true
+    end_quietly "$tls_pid"
     tls_pid=""
 }

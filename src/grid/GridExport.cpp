@@ -40,6 +40,17 @@ GridFont WithRgb(GridFont font, const std::function<uint32_t(int)>& systemColor)
     return font;
 }
 
+// An integer cell where the value fits one; too wide, a number cell keeps it.
+void SetIntegerValue(ExportCell& cell, int64_t number) {
+    if (number >= kMinRkInteger && number <= kMaxRkInteger) {
+        cell.kind = ExportCellKind::Integer;
+        cell.integer = number;
+    } else {
+        cell.kind = ExportCellKind::Number;
+        cell.number = static_cast<double>(number);
+    }
+}
+
 ExportCell DataCell(const GridColumn& column, const MemoryTable& table, int row, int col) {
     ExportCell cell;
     if (col < 0) return cell;  // blank: no field
@@ -51,18 +62,7 @@ ExportCell DataCell(const GridColumn& column, const MemoryTable& table, int row,
     const FieldValue& value = table.value(row, col);
     if (value.isNull()) return cell;
     switch (table.fields()[static_cast<std::size_t>(col)].type) {
-    case FieldType::Integer: {
-        const int64_t number = std::get<int64_t>(value.storage());
-        if (number >= kMinRkInteger && number <= kMaxRkInteger) {
-            cell.kind = ExportCellKind::Integer;
-            cell.integer = number;
-        } else {
-            // Too wide for an integer cell: a number cell keeps the value.
-            cell.kind = ExportCellKind::Number;
-            cell.number = static_cast<double>(number);
-        }
-        break;
-    }
+    case FieldType::Integer: SetIntegerValue(cell, std::get<int64_t>(value.storage())); break;
     case FieldType::Float:
         cell.kind = ExportCellKind::Number;
         cell.number = std::get<double>(value.storage());
@@ -354,13 +354,7 @@ private:
         switch (c.type) {
         case FieldType::Integer: {
             const int64_t number = std::get<int64_t>(stored);
-            if (number >= kMinRkInteger && number <= kMaxRkInteger) {
-                cell.kind = ExportCellKind::Integer;
-                cell.integer = number;
-            } else {
-                cell.kind = ExportCellKind::Number;
-                cell.number = static_cast<double>(number);
-            }
+            SetIntegerValue(cell, number);
             if (c.hasPicture) {
                 AppendNumberPicture(cell.text, static_cast<double>(number), c.picture);
             } else {

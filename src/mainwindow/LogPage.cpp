@@ -50,9 +50,7 @@ const Tool kTools[] = {{"btnLogSave", "保存", "存", false},     {"btnLogCopy"
 
 LogPage::LogPage(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("TabSheet6"));
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = MakeTightColumn(this);
     ToolbarLogs = new QToolBar(this);
     ToolbarLogs->setObjectName(QStringLiteral("ToolbarLogs"));
     ToolbarLogs->setFixedHeight(26);

@@ -55,9 +55,7 @@ TfrmVantrel::~TfrmVantrel() { FormClose(); }
 QString TfrmVantrel::TradeID() const { return QString::fromStdString(session_.ActiveServer.TradeID); }
 
 void TfrmVantrel::buildLayout() {
-    auto* column = new QVBoxLayout(ClientArea());
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
+    auto* column = MakeTightColumn(ClientArea());
 
     auto* panelUp = new QFrame(ClientArea());
     panelUp->setObjectName(QStringLiteral("PanelUp"));
@@ -84,9 +82,7 @@ void TfrmVantrel::buildLayout() {
 
     auto* resultArea = new QWidget(ClientArea());
     resultArea->setObjectName(QStringLiteral("ResultArea"));
-    auto* grids = new QVBoxLayout(resultArea);
-    grids->setContentsMargins(0, 0, 0, 0);
-    grids->setSpacing(0);
+    auto* grids = MakeTightColumn(resultArea);
     const char* names[] = {"DBMoreGrid", "DBMoneyGrid", "DBCardMoneyGrid", "DBRateMoreGrid", "DBMarketGrid"};
     for (std::size_t i = 0; i < grids_.size(); ++i) {
         auto* grid = new DBGrid(resultArea);

@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "protocol/BankPolicy.h"
 #include "protocol/SessionTypes.h"
@@ -130,6 +131,10 @@ private:
     void applyForexDirectionRules();
     void applyTransferPasswordPanel();
     void applyForexPasswordPanel();
+    // A balance page on the account just chosen: offered and which password
+    // it asks for, as the bank's parameter `param` says.
+    void useAccountOnBalancePage(BankBalancePage* page, bool& offered, std::string_view param,
+                                 const QString& shownName);
 
     // ---- the operations the pages ask for
     void transfer();
@@ -151,6 +156,9 @@ private:
     // tells whether it was carried out.
     bool offerCheckAfterLostAnswer(const QString& what);
     void showResult(DBGrid* grid, TBankTransfer& request);
+    // Runs a page's query: on success the page is cleared and the result
+    // shows in its grid.
+    void runQuery(TBankTransfer& request, OperationPage* page, DBGrid* grid);
     // Runs a request for this window's customer under the wait cursor.
     bool execute(TBankTransfer& request);
     // The exchange records of page 5's account with the fund password given.

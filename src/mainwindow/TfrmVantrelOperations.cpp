@@ -36,11 +36,45 @@ void FillAccount(Request& request, const AccountInput& account) {
     request.CustTradeID = account.tradeId;
 }
 
+// A query on the bank account: the account, money kind 0 and the page's memo.
+template <class Request, class Order>
+void FillAccountQuery(Request& request, const Order& order) {
+    FillAccount(request, order.account);
+    request.MoneyType = "0";
+    request.Memo = order.memo;
+}
+
+// The fund password sent: the login's in bank password mode, else the page's.
+std::string FundPassword(const Passwords& passwords, const std::string& loginPassword) {
+    return passwords.bankPasswordMode ? loginPassword : passwords.fund;
+}
+
+// A request on the bank account: the account, both passwords, money kind 0
+// and the page's memo.
+template <class Request, class Order>
+void FillBankAccess(Request& request, const Order& order, const std::string& moneyPwd) {
+    FillAccountQuery(request, order);
+    request.CustBankPass = order.passwords.bank;
+    request.CustMoneyPwd = moneyPwd;
+    request.MoneySty = "0";
+}
+
+// A request on the market account alone: the bank, trade number and fund password.
+template <class Request>
+void FillTradeAccount(Request& request, const std::string& bankId, const std::string& tradeId,
+                      const std::string& moneyPwd) {
+    request.BankCode = bankId;
+    request.CustTradeID = tradeId;
+    request.CustMoneyPwd = moneyPwd;
+}
+
 }  // namespace
 
 void TfrmVantrel::guarded(void (TfrmVantrel::*operation)()) {
     // Nothing may leave a Qt handler; the one failure a request lets through
-    // is a transfer log that could not be written.
+    // is a transfer log that could not be written. No request runs before
+    // the session's requests are made.
+    if (!requests_) return;
     try {
         (this->*operation)();
     } catch (const std::exception& failure) {
@@ -57,6 +91,12 @@ bool TfrmVantrel::execute(TBankTransfer& request) {
 
 void TfrmVantrel::showResult(DBGrid* grid, TBankTransfer& request) { grid->setTable(&request.ResultSource()); }
 
+void TfrmVantrel::runQuery(TBankTransfer& request, OperationPage* page, DBGrid* grid) {
+    if (!execute(request)) return;
+    page->clear();
+    showResult(grid, request);
+}
+
 bool TfrmVantrel::offerCheckAfterLostAnswer(const QString& what) {
     const QString question = QStringLiteral("没有收到本次%1的应答，结果未知。\r\n是否现在查询明细，确认是否已经成交?").arg(what);
     return ShowMsg(question, MbYesNo, SystemPromptTitle()) == IdYes;
@@ -65,17 +105,14 @@ bool TfrmVantrel::offerCheckAfterLostAnswer(const QString& what) {
 // ---------------------------------------------------------------- page 0
 
 void TfrmVantrel::transfer() {
-    if (!requests_) return;
     const auto order = transferPage_->order();
     if (!order) return;
     const auto& session = session_.CustomerSession;
-    const std::string moneyPwd = order->passwords.bankPasswordMode ? session.MoneyPwd : order->passwords.fund;
+    const std::string moneyPwd = FundPassword(order->passwords, session.MoneyPwd);
     QString commission;
     if (offer_.Commission) {
         auto& request = requests_->commission;
-        request.BankCode = session.BankID;
-        request.CustTradeID = order->account.tradeId;
-        request.CustMoneyPwd = moneyPwd;
+        FillTradeAccount(request, session.BankID, order->account.tradeId, moneyPwd);
         request.Memo = order->cents.toStdString();
         request.Direction = order->direction;
         if (!execute(request)) {
@@ -91,13 +128,8 @@ void TfrmVantrel::transfer() {
     if (ShowMsg(summary, MbYesNo, SystemPromptTitle()) != IdYes) return;
 
     auto& transfer = requests_->transfer;
-    FillAccount(transfer, order->account);
-    transfer.CustBankPass = order->passwords.bank;
-    transfer.CustMoneyPwd = moneyPwd;
-    transfer.MoneySty = "0";
-    transfer.MoneyType = "0";
+    FillBankAccess(transfer, *order, moneyPwd);
     transfer.ChangeMoney = order->cents.toStdString();
-    transfer.Memo = order->memo;
     transfer.Direction = order->direction;
     const bool done = execute(transfer);
     const bool lost = !done && transfer.AnswerLost;
@@ -115,57 +147,36 @@ void TfrmVantrel::transfer() {
 // ---------------------------------------------------------------- queries
 
 void TfrmVantrel::listTransferDetails() {
-    if (!requests_) return;
     const auto order = detailsPage_->order();
     if (!order) return;
     auto& request = requests_->transferDetails;
-    FillAccount(request, order->account);
-    request.MoneyType = "0";
-    request.Memo = order->memo;
-    if (!execute(request)) return;
-    detailsPage_->clear();
-    showResult(grids_[0], request);
+    FillAccountQuery(request, *order);
+    runQuery(request, detailsPage_, grids_[0]);
 }
 
 void TfrmVantrel::querySupervisedBalance() {
-    if (!requests_) return;
     const auto order = supervisedPage_->order();
     if (!order) return;
     auto& request = requests_->supervisedBalance;
-    FillAccount(request, order->account);
+    FillAccountQuery(request, *order);
     request.CustBankPass = order->passwords.bank;
-    request.MoneyType = "0";
-    request.Memo = order->memo;
     request.QueryDate = order->date;
-    if (!execute(request)) return;
-    supervisedPage_->clear();
-    showResult(grids_[1], request);
+    runQuery(request, supervisedPage_, grids_[1]);
 }
 
 void TfrmVantrel::queryCardBalance() {
-    if (!requests_) return;
     const auto order = cardPage_->order();
     if (!order) return;
     auto& request = requests_->cardBalance;
-    FillAccount(request, order->account);
-    request.CustBankPass = order->passwords.bank;
-    request.CustMoneyPwd = order->passwords.bankPasswordMode ? session_.CustomerSession.MoneyPwd : order->passwords.fund;
-    request.MoneySty = "0";
-    request.MoneyType = "0";
-    request.Memo = order->memo;
-    if (!execute(request)) return;
-    cardPage_->clear();
-    showResult(grids_[2], request);
+    FillBankAccess(request, *order, FundPassword(order->passwords, session_.CustomerSession.MoneyPwd));
+    runQuery(request, cardPage_, grids_[2]);
 }
 
 void TfrmVantrel::queryMarketFunds() {
-    if (!requests_) return;
     const auto order = marketPage_->order();
     if (!order) return;
     auto& request = requests_->marketFunds;
-    request.BankCode = session_.CustomerSession.BankID;
-    request.CustTradeID = order->tradeId;
-    request.CustMoneyPwd = order->fundPassword;
+    FillTradeAccount(request, session_.CustomerSession.BankID, order->tradeId, order->fundPassword);
     request.MoneySty = "0";
     request.MoneyType = "0";
     request.Memo = order->memo;
@@ -176,13 +187,10 @@ void TfrmVantrel::queryMarketFunds() {
 // ---------------------------------------------------------------- page 2
 
 void TfrmVantrel::changeFundPassword() {
-    if (!requests_) return;
     const auto order = passwordPage_->order();
     if (!order) return;
     auto& request = requests_->passwordChange;
-    request.BankCode = session_.CustomerSession.BankID;
-    request.CustTradeID = order->tradeId;
-    request.CustMoneyPwd = order->oldPassword;
+    FillTradeAccount(request, session_.CustomerSession.BankID, order->tradeId, order->oldPassword);
     request.NCustMoneyPwd = order->newPassword;
     if (!execute(request)) return;
     session_.CustomerSession.MoneyPwd = order->newPassword;
@@ -192,20 +200,13 @@ void TfrmVantrel::changeFundPassword() {
 // ---------------------------------------------------------------- page 5
 
 void TfrmVantrel::exchangeForex() {
-    if (!requests_) return;
     const auto order = forexPage_->order();
     if (!order) return;
-    const std::string moneyPwd =
-        order->passwords.bankPasswordMode ? session_.CustomerSession.MoneyPwd : order->passwords.fund;
+    const std::string moneyPwd = FundPassword(order->passwords, session_.CustomerSession.MoneyPwd);
     auto& exchange = requests_->exchange;
-    FillAccount(exchange, order->account);
-    exchange.CustBankPass = order->passwords.bank;
-    exchange.CustMoneyPwd = moneyPwd;
+    FillBankAccess(exchange, *order, moneyPwd);
     exchange.ChangeMoney = order->cents.toStdString();
-    exchange.MoneySty = "0";
     exchange.BaseMoneyType = "1";
-    exchange.MoneyType = "0";
-    exchange.Memo = order->memo;
     exchange.Direction = order->direction;
     const bool done = execute(exchange);
     const bool lost = !done && exchange.AnswerLost;
@@ -215,7 +216,6 @@ void TfrmVantrel::exchangeForex() {
 }
 
 void TfrmVantrel::listExchangeRecords() {
-    if (!requests_) return;
     const auto query = forexPage_->recordsQuery();
     if (!query) return;
     if (!runExchangeRecords(*query, query->passwords.fund)) return;

@@ -206,19 +206,9 @@ void TfrmVantrel::useAccount(const TBankInfo& account) {
         break;
     case PageDetails: detailsPage_->load(session, shownName, true); break;
     case PageSupervise:
-        supervisedPage_->load(session, shownName, true);
-        policy_.Update(offer_.SupervisedBalance, ParamCode::SupervisedBalance, bank);
-        supervisedPage_->setQueryEnabled(offer_.SupervisedBalance);
-        supervisedPage_->showBankPassword(policy_.BankPasswordRequired(ParamCode::SupervisedBalance, bank));
-        supervisedPage_->focusPassword();
+        useAccountOnBalancePage(supervisedPage_, offer_.SupervisedBalance, ParamCode::SupervisedBalance, shownName);
         break;
-    case PageCard:
-        cardPage_->load(session, shownName, true);
-        policy_.Update(offer_.CardBalance, ParamCode::CardBalance, bank);
-        cardPage_->setQueryEnabled(offer_.CardBalance);
-        cardPage_->showBankPassword(policy_.BankPasswordRequired(ParamCode::CardBalance, bank));
-        cardPage_->focusPassword();
-        break;
+    case PageCard: useAccountOnBalancePage(cardPage_, offer_.CardBalance, ParamCode::CardBalance, shownName); break;
     case PageForex:
         forexPage_->load(session, shownName);
         policy_.UpdateForex(offer_, bank);
@@ -227,6 +217,16 @@ void TfrmVantrel::useAccount(const TBankInfo& account) {
         break;
     default: break;
     }
+}
+
+void TfrmVantrel::useAccountOnBalancePage(BankBalancePage* page, bool& offered, std::string_view param,
+                                          const QString& shownName) {
+    const std::string& bank = session_.CustomerSession.BankID;
+    page->load(session_.CustomerSession, shownName, true);
+    policy_.Update(offered, param, bank);
+    page->setQueryEnabled(offered);
+    page->showBankPassword(policy_.BankPasswordRequired(param, bank));
+    page->focusPassword();
 }
 
 void TfrmVantrel::applyDirectionRules() {

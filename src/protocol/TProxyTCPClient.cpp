@@ -51,6 +51,12 @@ void TProxyTCPClient::drain(const bool& done) const {
     }
 }
 
+void TProxyTCPClient::cancelAndDrain(const bool& done) const {
+    asio::error_code ignored;
+    socket_.cancel(ignored);
+    drain(done);
+}
+
 Error TProxyTCPClient::fail(IoFailure kind, std::string message) {
     lastFailure_ = kind;
     return Error{std::move(message)};
@@ -99,9 +105,7 @@ Status TProxyTCPClient::handshake(const TlsSettings& tls, const std::string& tar
         done = true;
     });
     if (!runUntil(done, limit)) {
-        asio::error_code ignored;
-        socket_.cancel(ignored);
-        drain(done);
+        cancelAndDrain(done);
         return refused(IoFailure::TimedOut, "the server did not complete the handshake within " +
                                                 std::to_string(connectTimeOut.count()) + " ms");
     }
@@ -119,9 +123,7 @@ bool TProxyTCPClient::tlsIdleAlive() const {
     while (!done && io_.poll() > 0) {
     }
     if (!done) {
-        asio::error_code ignored;
-        socket_.cancel(ignored);
-        drain(done);
+        cancelAndDrain(done);
         return true;
     }
     // Closed, or data nobody asked for, which would be read as the start
@@ -262,8 +264,7 @@ Status TProxyTCPClient::writeAll(std::string_view bytes) {
         done = true;
     });
     if (!runUntil(done, readTimeout_)) {
-        socket_.cancel(ec);
-        drain(done);
+        cancelAndDrain(done);
         dropConnection();
         return fail(IoFailure::TimedOut, "The request could not be sent within " +
                                              std::to_string(readTimeout_.count()) + " ms");
@@ -295,9 +296,7 @@ Result<std::string> TProxyTCPClient::readExact(std::size_t n) {
         done = true;
     });
     if (!runUntil(done, readTimeout_)) {
-        asio::error_code ignored;
-        socket_.cancel(ignored);
-        drain(done);
+        cancelAndDrain(done);
         if (ec || received < n) {
             dropConnection();
             return fail(IoFailure::TimedOut,

@@ -86,6 +86,8 @@ private:
     // false on time-out (the pending operation is still outstanding).
     bool runUntil(const bool& done, std::chrono::milliseconds limit);
     void drain(const bool& done) const;
+    // Ends the pending operation: its handler runs with "aborted".
+    void cancelAndDrain(const bool& done) const;
     Error fail(IoFailure kind, std::string message);
     void closeSocket() const;
     // The TLS part of connect, within what is left of the connect time-out

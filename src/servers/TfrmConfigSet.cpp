@@ -143,17 +143,15 @@ bool TfrmConfigSet::SaveServerList() {
     return false;
 }
 
-void TfrmConfigSet::btnAddClick() {
-    auto dialog = CreateForm<TfrmConfig>(this);
-    dialog->EditServer(&ServerTable(), false);
-    dialog->exec();
-    Refresh();
-}
+void TfrmConfigSet::btnAddClick() { EditServer(false); }
 
 void TfrmConfigSet::btnModiClick() {
-    if (!HasRows()) return;
+    if (HasRows()) EditServer(true);
+}
+
+void TfrmConfigSet::EditServer(bool existing) {
     auto dialog = CreateForm<TfrmConfig>(this);
-    dialog->EditServer(&ServerTable(), true);
+    dialog->EditServer(&ServerTable(), existing);
     dialog->exec();
     Refresh();
 }

@@ -56,6 +56,8 @@ private:
     void SetUpGrid();
     bool HasRows();
     void Refresh();
+    // The server dialog on a new row, or on the current one when `existing`.
+    void EditServer(bool existing);
 
     std::unique_ptr<TFormatDBGrid> formatter_;
     std::unique_ptr<MemoryTable> fallback_;  // when the formatter cannot be built

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace vantrel {
 
@@ -87,6 +88,13 @@ QHBoxLayout* MakeButtonStrip(QWidget* strip, int height) {
     auto* row = new QHBoxLayout(strip);
     row->setContentsMargins(4, 2, 4, 2);
     return row;
+}
+
+QVBoxLayout* MakeTightColumn(QWidget* owner) {
+    auto* column = new QVBoxLayout(owner);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    return column;
 }
 
 }  // namespace vantrel

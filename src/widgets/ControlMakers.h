@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace vantrel {
@@ -35,5 +36,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, 
 QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& toolTip);
 // The bottom strip of a dialog as a row of buttons, `height` high.
 QHBoxLayout* MakeButtonStrip(QWidget* strip, int height);
+// A column that fills `owner` edge to edge: no margins, no spacing.
+QVBoxLayout* MakeTightColumn(QWidget* owner);
 
 }  // namespace vantrel

@@ -248,39 +248,21 @@ QColor TRedTabSet::selectedColor() const { return selectedColor_.value_or(palett
 QColor TRedTabSet::unselectedColor() const { return unselectedColor_.value_or(palette().color(QPalette::Base)); }
 QColor TRedTabSet::backgroundColor() const { return backgroundColor_.value_or(palette().color(QPalette::Button)); }
 
-void TRedTabSet::setSelectedColor(const QColor& color) {
-    if (selectedColor_ == color) return;
-    selectedColor_ = color;
-    rebuildEdges();
+// The edge images are drawn in these colours: all but the background's
+// rebuild them.
+template <class Slot>
+void TRedTabSet::setColor(Slot& slot, const QColor& color, bool edges) {
+    if (slot == color) return;
+    slot = color;
+    if (edges) rebuildEdges();
     update();
 }
 
-void TRedTabSet::setUnselectedColor(const QColor& color) {
-    if (unselectedColor_ == color) return;
-    unselectedColor_ = color;
-    rebuildEdges();
-    update();
-}
-
-void TRedTabSet::setBackgroundColor(const QColor& color) {
-    if (backgroundColor_ == color) return;
-    backgroundColor_ = color;
-    update();
-}
-
-void TRedTabSet::setLineColor(const QColor& color) {
-    if (lineColor_ == color) return;
-    lineColor_ = color;
-    rebuildEdges();
-    update();
-}
-
-void TRedTabSet::setSelectedFontColor(const QColor& color) {
-    if (selectedFontColor_ == color) return;
-    selectedFontColor_ = color;
-    rebuildEdges();
-    update();
-}
+void TRedTabSet::setSelectedColor(const QColor& color) { setColor(selectedColor_, color, true); }
+void TRedTabSet::setUnselectedColor(const QColor& color) { setColor(unselectedColor_, color, true); }
+void TRedTabSet::setBackgroundColor(const QColor& color) { setColor(backgroundColor_, color, false); }
+void TRedTabSet::setLineColor(const QColor& color) { setColor(lineColor_, color, true); }
+void TRedTabSet::setSelectedFontColor(const QColor& color) { setColor(selectedFontColor_, color, true); }
 
 void TRedTabSet::setAutoScroll(bool on) {
     if (on == autoScroll_) return;

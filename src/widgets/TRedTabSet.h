@@ -118,6 +118,8 @@ private:
     void layoutForPainting();
     void bringSelectedIntoView();
     void rebuildEdges();
+    template <class Slot>
+    void setColor(Slot& slot, const QColor& color, bool edges);
     void paintStrip(QImage& image);
     void paintEdgeBefore(QPainter& painter, int visible, int x);
     void setIndexSilently(int index);

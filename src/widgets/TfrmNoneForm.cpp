@@ -12,6 +12,7 @@
 #include "common/AppPaths.h"
 #include "common/BankIni.h"
 #include "common/Profile.h"
+#include "widgets/ControlMakers.h"
 #include "widgets/OwnerWindow.h"
 #include "widgets/TRedTabSet.h"
 
@@ -37,16 +38,12 @@ TfrmNoneForm::TfrmNoneForm(QWidget* parent, bool asDialog) : QDialog(parent), as
     setWindowFlags(flags);
     setWindowTitle(QStringLiteral("资金划转"));
 
-    auto* outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
+    auto* outer = MakeTightColumn(this);
 
     PanBack = new QFrame(this);
     PanBack->setObjectName("PanBack");
     outer->addWidget(PanBack);
-    auto* back = new QVBoxLayout(PanBack);
-    back->setContentsMargins(0, 0, 0, 0);
-    back->setSpacing(0);
+    auto* back = MakeTightColumn(PanBack);
 
     PanMore = new QFrame(PanBack);
     PanMore->setObjectName("PanMore");
@@ -57,9 +54,7 @@ TfrmNoneForm::TfrmNoneForm(QWidget* parent, bool asDialog) : QDialog(parent), as
     font.setPixelSize(12);
     PanMore->setFont(font);
     back->addWidget(PanMore);
-    auto* more = new QVBoxLayout(PanMore);
-    more->setContentsMargins(0, 0, 0, 0);
-    more->setSpacing(0);
+    auto* more = MakeTightColumn(PanMore);
 
     clientArea_ = new QWidget(PanMore);
     more->addWidget(clientArea_, 1);

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "LedgerText.h"
 #include "MiddlewareProcess.h"
 #include "TestFolder.h"
 
@@ -57,21 +58,7 @@ class DemoWalkthroughTest : public QObject {
 
     // Runs SQL on the simulator's ledger; returns the first column of the
     // first row, "" when there is none.
-    std::string ledger(const std::string& sql) {
-        sqlite3* db = nullptr;
-        std::string value;
-        if (sqlite3_open(sim->db().c_str(), &db) == SQLITE_OK) {
-            sqlite3_busy_timeout(db, 2000);
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW) {
-                if (const auto* text = sqlite3_column_text(statement, 0)) value = reinterpret_cast<const char*>(text);
-            }
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(db);
-        return value;
-    }
+    std::string ledger(const std::string& sql) { return test::LedgerText(sim->db(), sql); }
     long long ledgerNumber(const std::string& sql) { return std::atoll(ledger(sql).c_str()); }
     // Runs one changing statement; the number of rows it changed, -1 on error.
     int change(const std::string& sql) {

@@ -50,6 +50,18 @@ int RefusedPort() {
     return port;
 }
 
+// Probe hooks under which server 1 answers at once and server 2 hangs until
+// `release` is set (five seconds at the most), then fails.
+THostRespondCheck::ProbeHooks HoldServer2Until(const std::atomic<bool>& release) {
+    THostRespondCheck::ProbeHooks hooks;
+    hooks.connect = [&release](const THostInfo& host, std::chrono::milliseconds) {
+        if (host.HostID == 1) return true;
+        for (int i = 0; i < 500 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return false;
+    };
+    return hooks;
+}
+
 std::string LoginAnswer() {
     return test::AnswerFrame({"BankID", "BankName", "CustBankAcctNo", "MoneyType", "CompId", "BankType", "Url", "005",
                               "测试银行", "6222001", "0", "C01", "0", ""},
@@ -236,13 +248,7 @@ private slots:
         waitForReady(*dialog);
         // A second probe in which server 2 hangs until released.
         std::atomic<bool> release{false};
-        THostRespondCheck::ProbeHooks hooks;
-        hooks.connect = [&release](const THostInfo& host, std::chrono::milliseconds) {
-            if (host.HostID == 1) return true;
-            for (int i = 0; i < 500 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            return false;
-        };
-        dialog->Checker()->SetProbeHooks(hooks);
+        dialog->Checker()->SetProbeHooks(HoldServer2Until(release));
         dialog->LoadServerList();
         QVERIFY(dialog->Checker()->IsChecking());
         QTRY_VERIFY(dialog->lblHint->isVisible());
@@ -507,13 +513,7 @@ private slots:
         waitForReady(*dialog);
         dialog->btnSetClick();
         std::atomic<bool> release{false};
-        THostRespondCheck::ProbeHooks hooks;
-        hooks.connect = [&release](const THostInfo& host, std::chrono::milliseconds) {
-            if (host.HostID == 1) return true;
-            for (int i = 0; i < 500 && !release; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            return false;
-        };
-        dialog->Checker()->SetProbeHooks(hooks);
+        dialog->Checker()->SetProbeHooks(HoldServer2Until(release));
         dialog->LoadServerList();
         QTRY_VERIFY(dialog->lblHint->isVisible());
         QTest::qWait(50);

@@ -14,16 +14,9 @@ fail() {
     exit 1
 }
 source "$root/tools/windows-tls-server.sh"
+source "$root/tools/wine-loader.sh"
 
-if [ "$bits" = 32 ]; then
-    wine=(wine)
-elif command -v wine64 >/dev/null; then
-    wine=(wine64)
-elif [ -x /usr/lib/wine/wine64 ]; then
-    wine=(/usr/lib/wine/wine64)  # Debian 12 keeps the 64-bit loader here
-else
-    fail "wine64 is not installed"
-fi
+choose_wine "$bits" || fail "wine64 is not installed"
 export WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$program")/.." && pwd)/wine-prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"

@@ -19,6 +19,7 @@
 #include <sstream>
 #include <vector>
 
+#include "LedgerText.h"
 #include "MiddlewareProcess.h"
 #include "ScriptedPrompts.h"
 #include "TestFolder.h"
@@ -108,22 +109,7 @@ protected:
 
     // The first column of the first row of `sql` in the simulator's ledger,
     // as text ("" when there is no row).
-    std::string ledgerText(const std::string& sql) {
-        sqlite3* db = nullptr;
-        std::string value;
-        if (sqlite3_open(sim->db().c_str(), &db) == SQLITE_OK) {
-            sqlite3_busy_timeout(db, 2000);
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_step(statement) == SQLITE_ROW) {
-                const auto* text = sqlite3_column_text(statement, 0);
-                if (text) value = reinterpret_cast<const char*>(text);
-            }
-            sqlite3_finalize(statement);
-        }
-        sqlite3_close(db);
-        return value;
-    }
+    std::string ledgerText(const std::string& sql) { return LedgerText(sim->db(), sql); }
     long long ledgerNumber(const std::string& sql) { return std::atoll(ledgerText(sql).c_str()); }
 
     // Changes a parameter of the simulator's ledger; an empty value removes it.
