@@ -10,14 +10,16 @@ source "$(dirname "${BASH_SOURCE[0]}")/background-server.sh"
 port=0
 sim_pid=""
 start_simulator() {
-    local folder=$1
+    local folder=$1 listening
     shift
     mkdir -p "$folder"
     "$linux/bin/vantrel-middleware" --listen "127.0.0.1:$port" --db "$folder/ledger.db" --reset "$@" \
         >"$folder/middleware.out" 2>&1 &
     sim_pid=$!
-    port=$(wait_listening "$folder/middleware.out" '^listening on 127\.0\.0\.1:\([0-9]*\)$' "$sim_pid") ||
+    # $port stays as it was until the simulator names it: fail() may print it.
+    listening=$(wait_listening "$folder/middleware.out" '^listening on 127\.0\.0\.1:\([0-9]*\)$' "$sim_pid") ||
         fail "the simulator did not start"
+    port=$listening
 }
 
 # For an exit trap: ends the simulator if one still runs, however it ends.

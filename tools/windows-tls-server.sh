@@ -26,12 +26,13 @@ make_test_certificates() {
 source "$(dirname "${BASH_SOURCE[0]}")/background-server.sh"
 tls_pid=""
 start_tls_server() {
-    local folder=$1
+    local folder=$1 listening
     openssl s_server -accept 127.0.0.1:0 -cert "$folder/server.pem" -key "$folder/server.key" -rev \
         </dev/null >"$folder/s_server.out" 2>&1 &
     tls_pid=$!
-    tls_port=$(wait_listening "$folder/s_server.out" '^ACCEPT 127\.0\.0\.1:\([0-9]*\)$' "$tls_pid") ||
+    listening=$(wait_listening "$folder/s_server.out" '^ACCEPT 127\.0\.0\.1:\([0-9]*\)$' "$tls_pid") ||
         fail "openssl s_server did not start"
+    tls_port=$listening
 }
 
 stop_tls_server() {
