@@ -79,6 +79,12 @@ Status MemoryTable::appendRowViews(std::span<const std::string_view> texts) {
     if (texts.size() > fields_.size())
         return Error{"a row of " + std::to_string(texts.size()) + " values does not fit " +
                      std::to_string(fields_.size()) + " fields"};
+    const bool allText = std::all_of(fields_.begin(), fields_.begin() + static_cast<std::ptrdiff_t>(texts.size()),
+                                     [](const FieldDef& field) { return field.type == FieldType::Text; });
+    if (allText) {  // answers' rows: packed without a copy through the builder
+        commitRow(PackedRow::FromTexts(texts, fields_.size()));
+        return {};
+    }
     builder_.clear();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const FieldDef& field = fields_[i];

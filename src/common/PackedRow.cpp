@@ -42,6 +42,50 @@ PackedRow PackedRow::copy(std::size_t cells) const {
     return out;
 }
 
+namespace {
+
+// Most cells are a few bytes: fixed-size moves of overlapping halves beat a
+// call to memcpy for each.
+inline void CopyCell(char* to, const char* from, std::size_t n) {
+    if (n >= 8 && n <= 16) {
+        std::uint64_t a, b;
+        std::memcpy(&a, from, 8);
+        std::memcpy(&b, from + n - 8, 8);
+        std::memcpy(to, &a, 8);
+        std::memcpy(to + n - 8, &b, 8);
+    } else if (n >= 4 && n < 8) {
+        std::uint32_t a, b;
+        std::memcpy(&a, from, 4);
+        std::memcpy(&b, from + n - 4, 4);
+        std::memcpy(to, &a, 4);
+        std::memcpy(to + n - 4, &b, 4);
+    } else if (n < 4) {
+        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+    } else {
+        std::memcpy(to, from, n);
+    }
+}
+
+}  // namespace
+
+PackedRow PackedRow::FromTexts(std::span<const std::string_view> texts, std::size_t cells) {
+    const std::size_t head = cells * sizeof(std::uint32_t);
+    std::size_t bytes = 0;
+    for (const auto text : texts) bytes += text.size();
+    PackedRow row;
+    row.data_ = std::make_unique_for_overwrite<char[]>(head + bytes);
+    char* const block = row.data_.get();
+    auto end = static_cast<std::uint32_t>(head);
+    for (std::size_t c = 0; c < cells; ++c) {
+        if (c < texts.size()) {
+            CopyCell(block + end, texts[c].data(), texts[c].size());
+            end += static_cast<std::uint32_t>(texts[c].size());
+        }
+        std::memcpy(block + c * sizeof end, &end, sizeof end);
+    }
+    return row;
+}
+
 void PackedRowBuilder::clear() {
     ends_.clear();
     bytes_.clear();

@@ -37,6 +37,9 @@ public:
     // Every cell decoded, for the filter and the generic index order.
     TableRow values(const std::vector<FieldDef>& fields) const;
     PackedRow copy(std::size_t cells) const;
+    // A row of `cells` text cells packed straight from `texts` (no more of
+    // them than cells); the cells after them are null.
+    static PackedRow FromTexts(std::span<const std::string_view> texts, std::size_t cells);
 
 private:
     friend class PackedRowBuilder;

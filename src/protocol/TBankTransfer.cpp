@@ -321,6 +321,36 @@ bool DecodeItem(std::string_view raw, std::string& texts) {
     return true;
 }
 
+// The answer's items as stored texts (UTF-8, at most the result column
+// width), decoded into `decoded`. The separators are ASCII and never the
+// second byte of a GBK character, so the body is decoded whole and then
+// split: the same items as decoding them one by one, at a fraction of the
+// calls. A body that does not decode whole is split first, to name the bad
+// item.
+std::vector<std::string_view> DecodeItems(std::string_view body, std::string& decoded) {
+    if (AppendGbkAsUtf8(decoded, body)) {
+        auto texts = SplitBodyViews(decoded);
+        for (auto& text : texts)
+            if (text.size() > kResultColumnWidth) text = CutToColumns(text, kResultColumnWidth);
+        return texts;
+    }
+    decoded.clear();
+    const auto items = SplitBodyViews(body);
+    std::vector<std::size_t> ends;
+    ends.reserve(items.size());
+    for (const auto raw : items) {
+        if (!DecodeItem(raw, decoded)) throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
+        ends.push_back(decoded.size());
+    }
+    std::vector<std::string_view> texts;
+    texts.reserve(items.size());
+    for (std::size_t i = 0; i < ends.size(); ++i) {
+        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+        texts.push_back(std::string_view(decoded).substr(begin, ends[i] - begin));
+    }
+    return texts;
+}
+
 }  // namespace
 
 TBankTransfer::CellFormat TBankTransfer::ColumnFormat(const std::string& column) const {
@@ -348,23 +378,11 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
     bool updating = false;
     try {
         if (columns == 0) throw std::runtime_error("应答的列数为 0");
-        const auto items = SplitBodyViews(body);
         // Every item is decoded before the table changes: a bad one loads
         // nothing. The texts go side by side into one block.
         std::string decoded;
         decoded.reserve(body.size() + body.size() / 2);
-        std::vector<std::size_t> ends;
-        ends.reserve(items.size());
-        for (const auto raw : items) {
-            if (!DecodeItem(raw, decoded)) throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
-            ends.push_back(decoded.size());
-        }
-        std::vector<std::string_view> texts;
-        texts.reserve(items.size());
-        for (std::size_t i = 0; i < ends.size(); ++i) {
-            const std::size_t begin = i == 0 ? 0 : ends[i - 1];
-            texts.push_back(std::string_view(decoded).substr(begin, ends[i] - begin));
-        }
+        std::vector<std::string_view> texts = DecodeItems(body, decoded);
         // Too few items to name the columns: nothing to load, and a first
         // frame leaves the previous columns and rows as they are.
         if (texts.size() < columns) return;

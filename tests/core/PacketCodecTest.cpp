@@ -114,6 +114,24 @@ TEST(PacketCodecScramble, FollowsTheKeyStream) {
     EXPECT_EQ(static_cast<unsigned char>(wrap[6]), 0x04);
 }
 
+// The masks are applied a word at a time; every length and key length
+// must still give the byte-by-byte stream, across each period boundary.
+TEST(PacketCodecScramble, WordsGiveTheByteStreamForEveryLengthAndKey) {
+    for (const std::string& key : {std::string("\x05"), std::string("AB"), std::string("abc"), std::string("1234567"),
+                                  std::string("12345678"), std::string(kDefaultPacketKey),
+                                  std::string(14, '\x91'), std::string(300, 'k')}) {
+        for (std::size_t length : {0u, 1u, 7u, 8u, 9u, 15u, 55u, 56u, 57u, 63u, 113u, 2101u, 9999u}) {
+            std::string payload(length, '\0');
+            for (std::size_t i = 0; i < length; ++i) payload[i] = static_cast<char>(i * 31 + 7);
+            std::string expected = payload;
+            for (std::size_t i = 0; i < length; ++i)
+                expected[i] = static_cast<char>(expected[i] ^ static_cast<char>(i % 7 + static_cast<unsigned char>(key[(i + 1) % key.size()])));
+            Scramble(payload, key);
+            EXPECT_EQ(payload, expected) << "key of " << key.size() << " bytes, " << length << " bytes";
+        }
+    }
+}
+
 TEST(PacketCodecScramble, TwiceIsIdentityAndEmptyKeyIsRefused) {
     std::string payload;
     for (int i = 0; i < 1000; ++i) payload += static_cast<char>(i * 37);
