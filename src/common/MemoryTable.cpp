@@ -37,12 +37,14 @@ Status MemoryTable::addField(FieldDef field) {
     if (Status ok = validateNewField(field, fields_); !ok) return ok;
     // Every row is packed again with a null cell at the end.
     const std::size_t cells = fields_.size();
+    RowStore fresh;
     for (PackedRow& row : rows_) {
         builder_.clear();
         for (std::size_t c = 0; c < cells; ++c) builder_.addText(row.cell(c, cells));
         builder_.addText({});
-        row = builder_.finish();
+        row = builder_.finish(fresh);
     }
+    store_ = std::move(fresh);
     fields_.push_back(std::move(field));
     if (pending_) pending_->emplace_back();
     notify(TableChange::Structure);
@@ -82,7 +84,7 @@ Status MemoryTable::appendRowViews(std::span<const std::string_view> texts) {
     const bool allText = std::all_of(fields_.begin(), fields_.begin() + static_cast<std::ptrdiff_t>(texts.size()),
                                      [](const FieldDef& field) { return field.type == FieldType::Text; });
     if (allText) {  // answers' rows: packed without a copy through the builder
-        commitRow(PackedRow::FromTexts(texts, fields_.size()));
+        commitRow(PackedRow::FromTexts(texts, fields_.size(), store_));
         return {};
     }
     builder_.clear();
@@ -97,14 +99,26 @@ Status MemoryTable::appendRowViews(std::span<const std::string_view> texts) {
         builder_.addValue(*value);
     }
     for (std::size_t i = texts.size(); i < fields_.size(); ++i) builder_.addText({});
-    commitRow(builder_.finish());
+    commitRow(builder_.finish(store_));
     return {};
 }
 
-PackedRow MemoryTable::pack(const TableRow& row) const {
+PackedRow MemoryTable::pack(const TableRow& row) {
     builder_.clear();
     for (const FieldValue& value : row) builder_.addValue(value);
-    return builder_.finish();
+    return builder_.finish(store_);
+}
+
+// A replaced row's old block stays in the store: once the store holds
+// twice the rows' bytes, every row is copied into a fresh one.
+void MemoryTable::packRowsAfresh() {
+    const std::size_t cells = fields_.size();
+    std::size_t live = 0;
+    for (const PackedRow& row : rows_) live += row.bytes(cells);
+    if (store_.bytesGiven() <= 2 * live) return;
+    RowStore fresh;
+    for (PackedRow& row : rows_) row = row.copy(cells, fresh);
+    store_ = std::move(fresh);
 }
 
 Status MemoryTable::append() {
@@ -148,6 +162,7 @@ Status MemoryTable::setText(int row, int col, std::string_view text) {
     TableRow values = rows_[id].values(fields_);
     values[static_cast<std::size_t>(col)] = std::move(value).value();
     rows_[id] = pack(values);
+    packRowsAfresh();
     // The row may move or leave the view; the cursor stays on its record.
     if ((filtered_ && filter_) || (active_ >= 0 && indexes_[static_cast<std::size_t>(active_)].covers(col)))
         invalidateView();
@@ -193,6 +208,7 @@ void MemoryTable::commitRow(PackedRow row) {
 
 void MemoryTable::emptyTable() {
     rows_.clear();
+    store_.clear();
     pending_.reset();
     invalidateView();
     resetCursor();
@@ -207,6 +223,7 @@ void MemoryTable::clear() {
 
 void MemoryTable::dropRowsAndSettings() {
     rows_.clear();
+    store_.clear();
     pending_.reset();
     indexes_.clear();
     active_ = -1;
@@ -537,10 +554,12 @@ void MemoryTable::copyFrom(const MemoryTable& other) {
     if (&other == this) return;
     other.ensureView();
     std::vector<PackedRow> rows;
+    RowStore store;
     rows.reserve(other.view_.size());
-    for (std::size_t id : other.view_) rows.push_back(other.rows_[id].copy(other.fields_.size()));
+    for (std::size_t id : other.view_) rows.push_back(other.rows_[id].copy(other.fields_.size(), store));
     dropRowsAndSettings();
     fields_ = other.fields_;
+    store_ = std::move(store);
     rows_ = std::move(rows);
     notify(TableChange::Structure);
 }

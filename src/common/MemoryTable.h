@@ -147,7 +147,8 @@ private:
     Result<FieldValue> convert(int col, std::string_view text) const;
     bool passesFilter(const PackedRow& row) const;
     void commitRow(PackedRow row);
-    PackedRow pack(const TableRow& row) const;
+    PackedRow pack(const TableRow& row);
+    void packRowsAfresh();
     const PackedRow* viewRow(int row) const;  // null when out of range
     void ensureView() const;
     void sortView(const TableIndex& index) const;
@@ -158,9 +159,10 @@ private:
     void notify(TableChange change);
 
     std::vector<FieldDef> fields_;
+    RowStore store_;  // the rows' blocks
     std::vector<PackedRow> rows_;
     std::optional<TableRow> pending_;  // values until posted
-    mutable PackedRowBuilder builder_;
+    PackedRowBuilder builder_;
     std::vector<TableIndex> indexes_;
     int active_ = -1;  // position in indexes_
     std::optional<FilterExpression> filter_;

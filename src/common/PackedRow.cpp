@@ -33,12 +33,13 @@ TableRow PackedRow::values(const std::vector<FieldDef>& fields) const {
     return row;
 }
 
-PackedRow PackedRow::copy(std::size_t cells) const {
+PackedRow PackedRow::copy(std::size_t cells, RowStore& store) const {
     PackedRow out;
     if (!data_) return out;
-    const std::size_t size = cells == 0 ? 0 : end(cells - 1);
-    out.data_ = std::make_unique_for_overwrite<char[]>(size);
-    std::memcpy(out.data_.get(), data_.get(), size);
+    const std::size_t size = bytes(cells);
+    char* const block = store.allocate(size);
+    std::memcpy(block, data_, size);
+    out.data_ = block;
     return out;
 }
 
@@ -68,13 +69,13 @@ inline void CopyCell(char* to, const char* from, std::size_t n) {
 
 }  // namespace
 
-PackedRow PackedRow::FromTexts(std::span<const std::string_view> texts, std::size_t cells) {
+PackedRow PackedRow::FromTexts(std::span<const std::string_view> texts, std::size_t cells, RowStore& store) {
     const std::size_t head = cells * sizeof(std::uint32_t);
     std::size_t bytes = 0;
     for (const auto text : texts) bytes += text.size();
     PackedRow row;
-    row.data_ = std::make_unique_for_overwrite<char[]>(head + bytes);
-    char* const block = row.data_.get();
+    char* const block = store.allocate(head + bytes);
+    row.data_ = block;
     auto end = static_cast<std::uint32_t>(head);
     for (std::size_t c = 0; c < cells; ++c) {
         if (c < texts.size()) {
@@ -110,15 +111,16 @@ void PackedRowBuilder::addValue(const FieldValue& value) {
     std::visit(Visitor{*this}, value.storage());
 }
 
-PackedRow PackedRowBuilder::finish() const {
+PackedRow PackedRowBuilder::finish(RowStore& store) const {
     PackedRow row;
     const std::size_t head = ends_.size() * sizeof(std::uint32_t);
-    row.data_ = std::make_unique_for_overwrite<char[]>(head + bytes_.size());
+    char* const block = store.allocate(head + bytes_.size());
     for (std::size_t c = 0; c < ends_.size(); ++c) {
         const auto end = static_cast<std::uint32_t>(head + ends_[c]);
-        std::memcpy(row.data_.get() + c * sizeof end, &end, sizeof end);
+        std::memcpy(block + c * sizeof end, &end, sizeof end);
     }
-    if (!bytes_.empty()) std::memcpy(row.data_.get() + head, bytes_.data(), bytes_.size());
+    if (!bytes_.empty()) std::memcpy(block + head, bytes_.data(), bytes_.size());
+    row.data_ = block;
     return row;
 }
 

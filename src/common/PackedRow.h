@@ -5,8 +5,10 @@
 // 40 bytes a cell plus a block per long text; this takes 4 bytes a cell
 // plus the texts.
 //
-// A row does not know its field count or types; the table passes them.
+// A row does not know its field count or types; the table passes them. Its
+// block belongs to the table's RowStore.
 #include "common/FieldValue.h"
+#include "common/RowStore.h"
 #include "common/TableIndex.h"
 
 #include <cstddef>
@@ -23,32 +25,30 @@ namespace vantrel {
 class PackedRow {
 public:
     PackedRow() = default;
-    PackedRow(const PackedRow& other) = delete;
-    PackedRow& operator=(const PackedRow&) = delete;
-    PackedRow(PackedRow&&) noexcept = default;
-    PackedRow& operator=(PackedRow&&) noexcept = default;
 
     // The bytes of cell `col` of a row of `cells` cells.
     std::string_view cell(std::size_t col, std::size_t cells) const {
         const std::uint32_t begin = col == 0 ? static_cast<std::uint32_t>(cells * sizeof(std::uint32_t)) : end(col - 1);
-        return {data_.get() + begin, end(col) - begin};
+        return {data_ + begin, end(col) - begin};
     }
+    // The size of the whole block of a row of `cells` cells.
+    std::size_t bytes(std::size_t cells) const { return data_ == nullptr || cells == 0 ? 0 : end(cells - 1); }
     FieldValue value(std::size_t col, const std::vector<FieldDef>& fields) const;
     // Every cell decoded, for the filter and the generic index order.
     TableRow values(const std::vector<FieldDef>& fields) const;
-    PackedRow copy(std::size_t cells) const;
+    PackedRow copy(std::size_t cells, RowStore& store) const;
     // A row of `cells` text cells packed straight from `texts` (no more of
     // them than cells); the cells after them are null.
-    static PackedRow FromTexts(std::span<const std::string_view> texts, std::size_t cells);
+    static PackedRow FromTexts(std::span<const std::string_view> texts, std::size_t cells, RowStore& store);
 
 private:
     friend class PackedRowBuilder;
     std::uint32_t end(std::size_t col) const {
         std::uint32_t at;
-        std::memcpy(&at, data_.get() + col * sizeof at, sizeof at);
+        std::memcpy(&at, data_ + col * sizeof at, sizeof at);
         return at;
     }
-    std::unique_ptr<char[]> data_;
+    const char* data_ = nullptr;
 };
 
 // Collects a row's cells in order and packs them into one block.
@@ -57,7 +57,7 @@ public:
     void clear();
     void addText(std::string_view text) { add(text); }
     void addValue(const FieldValue& value);
-    PackedRow finish() const;
+    PackedRow finish(RowStore& store) const;
 
 private:
     void add(std::string_view bytes);

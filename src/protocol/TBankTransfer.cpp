@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -33,11 +34,14 @@ std::string TimedOutText(int32_t milliseconds, const std::string& records) {
     return text;
 }
 
-// Reads a money value in cents and writes it in currency units with two
+// Reads a money value in cents and appends it in currency units with two
 // decimals; whole numbers are converted exactly.
-Result<std::string> CentsToUnits(std::string_view cents) {
+Status AppendCentsAsUnits(std::string& out, std::string_view cents) {
     const auto text = TrimView(cents);
-    if (text.empty()) return std::string("0");
+    if (text.empty()) {
+        out += '0';
+        return Status::success();
+    }
     std::size_t i = 0;
     bool negative = false;
     if (text[0] == '-' || text[0] == '+') {
@@ -46,24 +50,44 @@ Result<std::string> CentsToUnits(std::string_view cents) {
     }
     const auto digits = text.substr(i);
     const bool whole = !digits.empty() && digits.size() <= 18 &&
-                       digits.find_first_not_of("0123456789") == std::string_view::npos;
+                       std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (whole) {
         long long value = 0;
         std::from_chars(digits.data(), digits.data() + digits.size(), value);
-        char units[24];
-        const char* unitsEnd = std::to_chars(units, units + sizeof units, value / 100).ptr;
+        char units[32];
+        char* end = units;
+        if (negative && value != 0) *end++ = '-';
+        end = std::to_chars(end, units + sizeof units, value / 100).ptr;
         const auto rest = static_cast<int>(value % 100);
-        std::string out;
-        if (negative && value != 0) out += '-';
-        out.append(units, static_cast<std::size_t>(unitsEnd - units));
-        out += '.';
-        out += static_cast<char>('0' + rest / 10);
-        out += static_cast<char>('0' + rest % 10);
-        return out;
+        *end++ = '.';
+        *end++ = static_cast<char>('0' + rest / 10);
+        *end++ = static_cast<char>('0' + rest % 10);
+        out.append(units, static_cast<std::size_t>(end - units));
+        return Status::success();
     }
     const auto value = ReadDecimal(text);
     if (!value) return Error{"金额“" + std::string(text) + "”不是数字"};
-    return Format("%.2f", *value / 100.0);
+    out += Format("%.2f", *value / 100.0).valueOr("");
+    return Status::success();
+}
+
+// "yyyymmdd" and "hhmmss": the first `first` characters, then two and two,
+// joined by `separator`; a shorter text as it is.
+void AppendThreeGroups(std::string& out, std::string_view text, std::size_t first, char separator) {
+    if (text.size() < first + 4) {
+        out.append(text);
+        return;
+    }
+    char groups[16];
+    std::memcpy(groups, text.data(), first);
+    char* to = groups + first;
+    *to++ = separator;
+    *to++ = text[first];
+    *to++ = text[first + 1];
+    *to++ = separator;
+    *to++ = text[first + 2];
+    *to++ = text[first + 3];
+    out.append(groups, static_cast<std::size_t>(to - groups));
 }
 
 // Bank.ini as last read, read again only when the file changes: every log
@@ -362,15 +386,15 @@ TBankTransfer::CellFormat TBankTransfer::ColumnFormat(const std::string& column)
     return CellFormat::AsReceived;
 }
 
-Result<std::string> TBankTransfer::StoredCell(CellFormat format, std::string item) {
+Status TBankTransfer::AppendStoredCell(CellFormat format, std::string_view item, std::string& out) {
     switch (format) {
-    case CellFormat::AsReceived: return item;
-    case CellFormat::Empty: return std::string();
-    case CellFormat::Money: return CentsToUnits(item);
-    case CellFormat::Date: return FormatDate(item);
-    case CellFormat::Time: return FormatTime(item);
+    case CellFormat::AsReceived: out.append(item); break;
+    case CellFormat::Empty: break;
+    case CellFormat::Money: return AppendCentsAsUnits(out, item);
+    case CellFormat::Date: AppendThreeGroups(out, item, 4, '-'); break;
+    case CellFormat::Time: AppendThreeGroups(out, item, 2, ':'); break;
     }
-    return item;
+    return Status::success();
 }
 
 void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool first) {
@@ -411,11 +435,11 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
             for (std::size_t b = start; b < end; ++b) {
                 const CellFormat format = formats[b - start];
                 if (format == CellFormat::AsReceived) continue;
-                auto stored = StoredCell(format, std::string(texts[b]));
+                std::string& cell = formatted[b - start];
+                cell.clear();
                 // A half-filled row is never kept.
-                if (!stored.ok()) throw std::runtime_error(stored.error());
-                formatted[b - start] = std::move(stored).value();
-                texts[b] = formatted[b - start];
+                if (Status stored = AppendStoredCell(format, texts[b], cell); !stored) throw std::runtime_error(stored.error());
+                texts[b] = cell;
             }
             Check(ResultTable.appendRowViews(std::span<const std::string_view>(texts).subspan(start, end - start)));
         }
@@ -435,12 +459,9 @@ std::string TBankTransfer::OperationNameOr(std::size_t index, const char* fallba
     return TrimView(name).empty() ? std::string(fallback) : name;
 }
 
-// "yyyymmdd" and "hhmmss": the first `first` characters, then two and two,
-// joined by `separator`; a shorter text as it is.
 static std::string ThreeGroups(std::string_view text, std::size_t first, char separator) {
-    if (text.size() < first + 4) return std::string(text);
-    std::string out(text.substr(0, first));
-    out.append(1, separator).append(text.substr(first, 2)).append(1, separator).append(text.substr(first + 2, 2));
+    std::string out;
+    AppendThreeGroups(out, text, first, separator);
     return out;
 }
 

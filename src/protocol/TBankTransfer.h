@@ -142,7 +142,7 @@ private:
     std::string FailureMessage(std::string_view body, std::size_t columns);
     enum class CellFormat { AsReceived, Empty, Money, Date, Time };
     CellFormat ColumnFormat(const std::string& column) const;
-    static Result<std::string> StoredCell(CellFormat format, std::string item);
+    static Status AppendStoredCell(CellFormat format, std::string_view item, std::string& out);
     std::string ConnectEventText(std::string_view key) const;
 };
 

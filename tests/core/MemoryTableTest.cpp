@@ -165,6 +165,30 @@ TEST(MemoryTableRows, PackedRowsKeepEveryValue) {
     EXPECT_EQ(copy.text(2, 4), "note");
 }
 
+// Edited rows leave their old blocks behind until the rows are packed
+// afresh; every row must read the same across that, and after a copy whose
+// source is then cleared.
+TEST(MemoryTableRows, RowsSurviveRepeatedEditsAndTheirSourceGoing) {
+    MemoryTable t;
+    ASSERT_TRUE(t.defineFields({{"Name"}, {"Qty", FieldType::Integer}}).ok());
+    std::vector<std::string> names;
+    for (int i = 0; i < 50; ++i) {
+        names.push_back("row " + std::to_string(i));
+        ASSERT_TRUE(t.appendRow({names.back(), std::to_string(i)}).ok());
+    }
+    for (int round = 0; round < 2000; ++round) {
+        names[static_cast<std::size_t>(round % 3)] = std::string(static_cast<std::size_t>(round % 40), 'x') + std::to_string(round);
+        ASSERT_TRUE(t.setText(round % 3, 0, names[static_cast<std::size_t>(round % 3)]).ok());
+    }
+    MemoryTable copy;
+    copy.copyFrom(t);
+    t.clear();
+    for (int row = 0; row < 50; ++row) {
+        EXPECT_EQ(copy.text(row, 0), names[static_cast<std::size_t>(row)]) << row;
+        EXPECT_EQ(copy.text(row, 1), std::to_string(row)) << row;
+    }
+}
+
 TEST(MemoryTableRows, TwoStepAppendPostAndCancel) {
     MemoryTable t;
     FillSigned(t);
