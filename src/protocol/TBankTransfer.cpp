@@ -238,6 +238,11 @@ std::string* TBankTransfer::Input(std::string_view name) {
 }
 
 bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
+    requestTexts_ = IniTexts(Settings.IniFile());
+    struct Forget {
+        std::shared_ptr<const Profile>& texts;
+        ~Forget() { texts.reset(); }
+    } forget{requestTexts_};
     try {
         return steps();
     } catch (const TransferLogError&) {
@@ -249,6 +254,10 @@ bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
         LogEvent(LastMessage + failure.what(), LogError);
         return false;
     }
+}
+
+std::shared_ptr<const Profile> TBankTransfer::Texts() const {
+    return requestTexts_ ? requestTexts_ : IniTexts(Settings.IniFile());
 }
 
 bool TBankTransfer::Exchange(const std::string& frame) {
@@ -470,16 +479,16 @@ std::string TBankTransfer::FormatDate(std::string_view text) { return ThreeGroup
 std::string TBankTransfer::FormatTime(std::string_view text) { return ThreeGroups(text, 2, ':'); }
 
 std::string TBankTransfer::MessageText(std::string_view key) const {
-    return IniTexts(Settings.IniFile())->readString("Values", key, "");
+    return Texts()->readString("Values", key, "");
 }
 
 std::string TBankTransfer::ReturnCodeText(std::string_view code) const {
-    return IniTexts(Settings.IniFile())->readString("ReturnCode", code, "");
+    return Texts()->readString("ReturnCode", code, "");
 }
 
 void TBankTransfer::LogEvent(const std::string& message, int level) {
     if (!LogEvents) return;
-    const auto ini = IniTexts(Settings.IniFile());
+    const auto ini = Texts();
     const auto label = [&](const char* key) { return ini->readString("Values", key, ""); };
     // One line per event in the file: every line break becomes one blank.
     auto oneLine = ReplaceAll(message, "\r\n", " ");

@@ -5,6 +5,7 @@
 // answer frames into ResultTable, sets LastMessage and logs the outcome.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,8 @@
 #include "protocol/TBankParas.h"
 
 namespace vantrel {
+
+class Profile;
 
 struct Session;
 
@@ -138,6 +141,11 @@ protected:
 
 private:
     Session& session_;
+    // Bank.ini's texts as read when the running request began, so that its
+    // messages and log blocks take one look at the file; null between
+    // requests, when every text is read afresh.
+    std::shared_ptr<const Profile> requestTexts_;
+    std::shared_ptr<const Profile> Texts() const;
 
     std::string FailureMessage(std::string_view body, std::size_t columns);
     enum class CellFormat { AsReceived, Empty, Money, Date, Time };

@@ -8,6 +8,11 @@
 #include <asio/write.hpp>
 #include <memory>
 
+#ifndef _WIN32
+#include <cerrno>
+#include <sys/socket.h>
+#endif
+
 namespace vantrel {
 namespace {
 
@@ -239,6 +244,7 @@ bool TProxyTCPClient::connected() const {
     // Peek one byte without waiting: "would block" or pending data means
     // the connection is alive; end of stream or an error means it is gone.
     char byte;
+#ifdef _WIN32
     asio::error_code ec;
     socket_.non_blocking(true, ec);
     const std::size_t n = socket_.receive(asio::buffer(&byte, 1),
@@ -246,6 +252,12 @@ bool TProxyTCPClient::connected() const {
     asio::error_code ignored;
     socket_.non_blocking(false, ignored);
     const bool open = ec == asio::error::would_block || ec == asio::error::try_again || (!ec && n > 0);
+#else
+    // MSG_DONTWAIT: one call, without switching the socket's mode there and
+    // back (a request asks this several times).
+    const ssize_t n = ::recv(socket_.native_handle(), &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    const bool open = n > 0 || (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR));
+#endif
     // TLS may hold a close notice read in with the last answer: the
     // socket alone cannot tell.
     if (open && (!tls_ || tlsIdleAlive())) return true;
