@@ -194,18 +194,35 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
     return ok;
 }
 
-bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {
-    if (IsAscii(gbk)) {
-        out.append(gbk);
-        return true;
-    }
-    // At most three UTF-8 bytes a GBK byte (the euro sign): write in place,
-    // then cut to what was written (on failure, the text up to the fault).
-    const std::size_t start = out.size();
-    out.resize(start + 3 * gbk.size());
-    char* const first = out.data();
-    char* to = first + start;
-    bool ok = true;
+namespace {
+
+// The UTF-8 of every two-byte code, indexed by (lead - 0x81) * 256 + trail,
+// so that a decoder copies bytes instead of encoding: a length of 0 marks a
+// pair that is no character (a trail byte outside 0x40..0xFE, or 0x7F).
+struct Utf8Bytes {
+    char bytes[3];
+    std::uint8_t length;
+};
+const std::vector<Utf8Bytes>& Utf8OfPairs() {
+    static const std::vector<Utf8Bytes> table = [] {
+        std::vector<Utf8Bytes> pairs(kLeadCount * 256, Utf8Bytes{{}, 0});
+        for (unsigned lead = 0; lead < kLeadCount; ++lead)
+            for (unsigned index = 0; index < kTrailCount; ++index) {
+                const unsigned trail = index < 63 ? 0x40 + index : 0x41 + index;
+                char bytes[4];
+                Utf8Bytes& entry = pairs[lead * 256 + trail];
+                entry.length = static_cast<std::uint8_t>(PutUtf8(bytes, kTwoByte[lead * kTrailCount + index]) - bytes);
+                std::memcpy(entry.bytes, bytes, sizeof entry.bytes);
+            }
+        return pairs;
+    }();
+    return table;
+}
+
+}  // namespace
+
+char* WriteGbkAsUtf8(char* to, std::string_view gbk) {
+    const std::vector<Utf8Bytes>& pairs = Utf8OfPairs();
     for (std::size_t pos = 0; pos < gbk.size();) {
         const auto byte = static_cast<unsigned char>(gbk[pos]);
         if (byte < 0x80) {
@@ -226,19 +243,28 @@ bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {
             to = PutUtf8(to, kEuroSign);
             ++pos;
         } else {
-            const int trail = IsLeadByte(byte) && pos + 1 < gbk.size()
-                                  ? TrailIndex(static_cast<unsigned char>(gbk[pos + 1]))
-                                  : -1;
-            if (trail < 0) {
-                ok = false;
-                break;
-            }
-            to = PutUtf8(to, kTwoByte[(byte - 0x81) * kTrailCount + static_cast<unsigned>(trail)]);
+            if (!IsLeadByte(byte) || pos + 1 >= gbk.size()) return nullptr;
+            const Utf8Bytes& utf8 = pairs[(byte - 0x81) * 256u + static_cast<unsigned char>(gbk[pos + 1])];
+            if (utf8.length == 0) return nullptr;
+            std::memcpy(to, &utf8, sizeof utf8);  // room for four: the pair's three times two bytes
+            to += utf8.length;
             pos += 2;
         }
     }
-    out.resize(static_cast<std::size_t>(to - first));
-    return ok;
+    return to;
+}
+
+bool AppendGbkAsUtf8(std::string& out, std::string_view gbk) {
+    if (IsAscii(gbk)) {
+        out.append(gbk);
+        return true;
+    }
+    // Written in place, then cut to what was written.
+    const std::size_t start = out.size();
+    out.resize(start + kUtf8BytesPerGbkByte * gbk.size());
+    char* const end = WriteGbkAsUtf8(out.data() + start, gbk);
+    out.resize(end ? static_cast<std::size_t>(end - out.data()) : start);
+    return end != nullptr;
 }
 
 Result<std::string> Utf8ToGbk(std::string_view utf8) {

@@ -20,10 +20,17 @@ Result<std::string> Utf8ToGbk(std::string_view utf8);
 Result<std::string> GbkToUtf8(std::string_view gbk);
 
 // Append forms for writers of large outputs: no string per piece. False on
-// the first text that cannot be converted (`out` may then hold part of it;
-// the functions above name the fault).
+// the first text that cannot be converted (the UTF-8 → GBK form may then
+// leave part of it in `out`; the functions above name the fault).
 bool AppendUtf8AsGbk(std::string& out, std::string_view utf8);
 bool AppendGbkAsUtf8(std::string& out, std::string_view gbk);
+
+// At most three UTF-8 bytes a GBK byte (the euro sign, 0x80).
+inline constexpr std::size_t kUtf8BytesPerGbkByte = 3;
+// The lowest form, for a caller that owns a buffer: writes the UTF-8 of
+// `gbk` at `to`, which has room for kUtf8BytesPerGbkByte bytes a GBK byte,
+// and returns the end; null on a sequence that is not GBK.
+char* WriteGbkAsUtf8(char* to, std::string_view gbk);
 
 // For log files only: like Utf8ToGbk, but never fails. A character outside
 // GBK is written as \u{XXXX} and an invalid UTF-8 byte as \x{HH}, so a log

@@ -355,33 +355,38 @@ bool DecodeItem(std::string_view raw, std::string& texts) {
 }
 
 // The answer's items as stored texts (UTF-8, at most the result column
-// width), decoded into `decoded`. The separators are ASCII and never the
-// second byte of a GBK character, so the body is decoded whole and then
-// split: the same items as decoding them one by one, at a fraction of the
-// calls. A body that does not decode whole is split first, to name the bad
-// item.
-std::vector<std::string_view> DecodeItems(std::string_view body, std::string& decoded) {
-    if (AppendGbkAsUtf8(decoded, body)) {
-        auto texts = SplitBodyViews(decoded);
-        for (auto& text : texts)
+// width) and the bytes they view.
+struct DecodedItems {
+    std::unique_ptr<char[]> bytes;
+    std::string slowBytes;  // when decoded item by item
+    std::vector<std::string_view> texts;
+};
+
+// The separators are ASCII and never the second byte of a GBK character, so
+// the body is decoded whole, into a buffer nothing has to fill first, and
+// then split: the same items as decoding them one by one, at a fraction of
+// the calls. A body that does not decode whole is split first, to name the
+// bad item.
+void DecodeItems(std::string_view body, DecodedItems& out) {
+    out.bytes = std::make_unique_for_overwrite<char[]>(kUtf8BytesPerGbkByte * body.size());
+    if (const char* end = WriteGbkAsUtf8(out.bytes.get(), body)) {
+        out.texts = SplitBodyViews(std::string_view(out.bytes.get(), static_cast<std::size_t>(end - out.bytes.get())));
+        for (auto& text : out.texts)
             if (text.size() > kResultColumnWidth) text = CutToColumns(text, kResultColumnWidth);
-        return texts;
+        return;
     }
-    decoded.clear();
     const auto items = SplitBodyViews(body);
     std::vector<std::size_t> ends;
     ends.reserve(items.size());
     for (const auto raw : items) {
-        if (!DecodeItem(raw, decoded)) throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
-        ends.push_back(decoded.size());
+        if (!DecodeItem(raw, out.slowBytes)) throw std::runtime_error("应答含有无效的字符：" + GbkToUtf8(raw).error());
+        ends.push_back(out.slowBytes.size());
     }
-    std::vector<std::string_view> texts;
-    texts.reserve(items.size());
+    out.texts.reserve(items.size());
     for (std::size_t i = 0; i < ends.size(); ++i) {
         const std::size_t begin = i == 0 ? 0 : ends[i - 1];
-        texts.push_back(std::string_view(decoded).substr(begin, ends[i] - begin));
+        out.texts.push_back(std::string_view(out.slowBytes).substr(begin, ends[i] - begin));
     }
-    return texts;
 }
 
 }  // namespace
@@ -413,9 +418,9 @@ void TBankTransfer::LoadRows(std::string_view body, std::size_t columns, bool fi
         if (columns == 0) throw std::runtime_error("应答的列数为 0");
         // Every item is decoded before the table changes: a bad one loads
         // nothing. The texts go side by side into one block.
-        std::string decoded;
-        decoded.reserve(body.size() + body.size() / 2);
-        std::vector<std::string_view> texts = DecodeItems(body, decoded);
+        DecodedItems decoded;
+        DecodeItems(body, decoded);
+        std::vector<std::string_view>& texts = decoded.texts;
         // Too few items to name the columns: nothing to load, and a first
         // frame leaves the previous columns and rows as they are.
         if (texts.size() < columns) return;
