@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -41,6 +42,11 @@ struct Setup {
             << Utf8ToGbk("[system]\nHost=127.0.0.1\nTimeOut=2000\nReadTimeOut=5000\n[OptionKind]\nItem11=市场资金查询\n"
                          "[Values]\nhn0008=成功\nhn0009=通讯失败:\n")
                    .value();
+        // A Bank.ini written in the last two seconds is read again at every
+        // look (its time may not yet tell two quick edits apart); measure
+        // the steady state, a file nobody has just edited.
+        std::filesystem::last_write_time(folder / "Bank.ini", std::filesystem::file_time_type::clock::now() -
+                                                                  std::chrono::minutes(1));
         setenv("VANTREL_APP_PATH", (folder.string() + "/").c_str(), 1);
         StartLibrary();
         sim = std::make_unique<test::MiddlewareProcess>();
