@@ -372,8 +372,8 @@ TEST(HostRespondCheck, HostConnectingOnLastAttemptStaysConnected) {
     ASSERT_TRUE(check.AddHost(1, "127.0.0.1", port));
     // The port opens after the second failed attempt, so the third connects.
     int failures = 0;
-    rec.onStatus = [&](int32_t, int code) {
-        if (code == hsTimeout && ++failures == 2) net.Open(port);
+    rec.onStatus = [&failures, &ports = run.net, port](int32_t, int code) {  // a lambda may not name a binding
+        if (code == hsTimeout && ++failures == 2) ports.Open(port);
     };
     check.StartCheck(1);  // the worker rescans after the connect, where the old fault struck
     ASSERT_TRUE(rec.WaitForEnds(1));
