@@ -1,5 +1,6 @@
 #include "protocol/PacketCodec.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -338,6 +339,36 @@ TEST(PacketCodecBody, MissingLastSeparatorNulAndBlankBodies) {
     EXPECT_EQ(SplitBody(" A \x08\x08"), (Items{" A ", ""}));
     // GBK bytes above 0x7F pass through.
     EXPECT_EQ(SplitBody("\xD6\xD0\xB9\xFA\x08"), (Items{"\xD6\xD0\xB9\xFA"}));
+}
+
+// Separators are found a word at a time where a body has no line break:
+// every body must still split as a byte-by-byte reading would, GBK bytes
+// such as 0x88 (0x08 with the high bit) included.
+TEST(PacketCodecBody, WordWiseSplittingMatchesAByteReading) {
+    const char alphabet[] = {'a', '\x08', '\x08', '\x88', '\xD6', ' ', '7'};
+    unsigned seed = 12345;
+    for (int round = 0; round < 3000; ++round) {
+        std::string body;
+        const std::size_t length = round % 70;
+        for (std::size_t i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            body += alphabet[(seed >> 16) % sizeof alphabet];
+        }
+        Items expected;
+        const bool blank = std::all_of(body.begin(), body.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20; });
+        std::string item;
+        for (char c : body) {
+            if (c == '\x08') {
+                expected.push_back(item);
+                item.clear();
+            } else {
+                item += c;
+            }
+        }
+        if (!item.empty()) expected.push_back(item);
+        if (blank) expected.clear();
+        EXPECT_EQ(SplitBody(body), expected) << "round " << round;
+    }
 }
 
 TEST(PacketCodecBody, GetItemOutOfRange) {

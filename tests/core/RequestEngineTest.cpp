@@ -159,6 +159,25 @@ TEST_F(RequestEngine, MoneyThatIsNotANumberFailsTheLoadButNotTheRequest) {
     EXPECT_EQ(events[0].text.rfind("数据载入失败 : ", 0), 0u) << events[0].text;
 }
 
+// The body is decoded whole; one bad pair must still load nothing and name
+// the item it sits in.
+TEST_F(RequestEngine, AnItemThatIsNotGbkLoadsNothingAndIsNamed) {
+    login();
+    const auto frame = BuildAnswerFrame({"00000", true, 2}, "Name\x08Memo\x08\xD6\xD0\x08ok\x08" "A\x81\x7F\x08" "b\x08",
+                                        ScrambleFlag::Plain, kDefaultPacketKey);
+    ASSERT_TRUE(frame.ok()) << frame.error();
+    server->enqueue({frame.value()});
+    TQueryMarketMoney query(Process());
+    query.OwnerWindow = &sink;
+    EXPECT_TRUE(query.Execute());
+    EXPECT_EQ(query.ResultTable.recordCount(), 0u);
+    const auto events = sink.outcomes();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events[0].level, LogWarning);
+    EXPECT_NE(events[0].text.find("应答含有无效的字符"), std::string::npos) << events[0].text;
+    EXPECT_NE(events[0].text.find("0x81 0x7F"), std::string::npos) << events[0].text;
+}
+
 TEST_F(RequestEngine, ZeroColumnsWithABodyFailsTheLoad) {
     login();
     server->enqueue({AnswerFrame({"A", "1"}, 0)});
