@@ -64,9 +64,6 @@ public:
     bool NetBank = false;
     TBankInfo Chosen;
 
-    QFrame* Panel5 = nullptr;
-    QToolButton* btnClose = nullptr;
-    DBGrid* Grid = nullptr;  // objectName "DBGrid"
 
 signals:
     void accountChosen(const vantrel::TBankInfo& account);
@@ -76,6 +73,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Tests find them by objectName ("Panel5", "btnClose", "DBGrid").
+    QFrame* Panel5 = nullptr;
+    QToolButton* btnClose = nullptr;
+    DBGrid* Grid = nullptr;
     MemoryTable& accounts_;
     std::unique_ptr<TFormatDBGrid> formatter_;
 };

@@ -153,10 +153,10 @@ private slots:
         // Page 5 lists only the exchange account, page 0 all the others.
         QStringList listed;
         auto listAndClose = [&](TfrmBankList* picker) {
-            MemoryTable* table = picker->Grid->table();
+            MemoryTable* table = picker->findChild<DBGrid*>("DBGrid")->table();
             listed.clear();
             for (int row = 0; row < table->recordCount(); ++row) listed << QString::fromStdString(table->text(row, "BankID"));
-            QTest::mouseClick(picker->btnClose, Qt::LeftButton);
+            QTest::mouseClick(picker->findChild<QToolButton*>("btnClose"), Qt::LeftButton);
         };
         Find<QTabWidget>(window, "PageControl")->setCurrentIndex(PageForex);
         whenPickerShown(listAndClose);
@@ -183,7 +183,7 @@ private slots:
         setParam("007", "50005", "1");
         window->LoadBankPolicy();
         whenPickerShown([&](TfrmBankList* picker) {
-            DBGrid* grid = picker->Grid;
+            DBGrid* grid = picker->findChild<DBGrid*>("DBGrid");
             // The view's double-click on the second row.
             emit grid->doubleClicked(grid->model()->index(1, 0));
         });
@@ -220,7 +220,8 @@ private slots:
         auto choose = [&](int page, QLineEdit* field, int row) {
             Find<QTabWidget>(window, "PageControl")->setCurrentIndex(page);
             whenPickerShown([row](TfrmBankList* picker) {
-                emit picker->Grid->doubleClicked(picker->Grid->model()->index(row, 0));
+                DBGrid* grid = picker->findChild<DBGrid*>("DBGrid");
+                emit grid->doubleClicked(grid->model()->index(row, 0));
             });
             searchButton(field)->trigger();
         };
@@ -258,7 +259,7 @@ private slots:
 
         int room = 0, needed = 0;
         whenPickerShown([&](TfrmBankList* picker) {
-            DBGrid* grid = picker->Grid;
+            DBGrid* grid = picker->findChild<DBGrid*>("DBGrid");
             const int account = 2;
             needed = QFontMetrics(GridQFont(grid->columns()[account].font)).horizontalAdvance(number);
             // The cell's text keeps 2 pixels either side; the column ends inside the view.
