@@ -109,13 +109,11 @@ PackedRow MemoryTable::pack(const TableRow& row) {
     return builder_.finish(store_);
 }
 
-// A replaced row's old block stays in the store: once the store holds
-// twice the rows' bytes, every row is copied into a fresh one.
+// A replaced row's old block stays in the store: once most of the store is
+// such blocks, every row is copied into a fresh one.
 void MemoryTable::packRowsAfresh() {
+    if (!store_.mostlyAbandoned()) return;
     const std::size_t cells = fields_.size();
-    std::size_t live = 0;
-    for (const PackedRow& row : rows_) live += row.bytes(cells);
-    if (store_.bytesGiven() <= 2 * live) return;
     RowStore fresh;
     for (PackedRow& row : rows_) row = row.copy(cells, fresh);
     store_ = std::move(fresh);
@@ -161,6 +159,7 @@ Status MemoryTable::setText(int row, int col, std::string_view text) {
     std::size_t id = view_[static_cast<std::size_t>(row)];
     TableRow values = rows_[id].values(fields_);
     values[static_cast<std::size_t>(col)] = std::move(value).value();
+    store_.abandon(rows_[id].bytes(fields_.size()));
     rows_[id] = pack(values);
     packRowsAfresh();
     // The row may move or leave the view; the cursor stays on its record.

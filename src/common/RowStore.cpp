@@ -24,6 +24,7 @@ void RowStore::clear() {
     next_ = nullptr;
     left_ = 0;
     given_ = 0;
+    abandoned_ = 0;
 }
 
 }  // namespace vantrel

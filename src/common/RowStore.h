@@ -2,7 +2,8 @@
 // The blocks of a table's rows, cut from large chunks: one allocation per
 // chunk instead of one per row, and all of them freed at once when the rows
 // go. A block given out stays until the store is cleared; a table that
-// replaces rows packs them into a fresh store now and then (see MemoryTable).
+// replaces rows says so (abandon) and packs them into a fresh store once
+// most of its store is abandoned (see MemoryTable).
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -13,8 +14,10 @@ class RowStore {
 public:
     char* allocate(std::size_t bytes);
     void clear();
-    // Bytes of the blocks given out, for deciding when to pack afresh.
-    std::size_t bytesGiven() const { return given_; }
+    // A block given out is no longer used (its row was replaced).
+    void abandon(std::size_t bytes) { abandoned_ += bytes; }
+    // More than half of what was given out is abandoned: time to pack afresh.
+    bool mostlyAbandoned() const { return 2 * abandoned_ > given_; }
 
 private:
     static constexpr std::size_t kChunkBytes = 64 * 1024;
@@ -25,6 +28,7 @@ private:
     char* next_ = nullptr;
     std::size_t left_ = 0;
     std::size_t given_ = 0;
+    std::size_t abandoned_ = 0;
 };
 
 }  // namespace vantrel
