@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 namespace vantrel {
@@ -390,13 +391,57 @@ private:
 
 }  // namespace
 
+std::optional<std::int64_t> ExactDecimalUnits(double value, int places) {
+    // Powers of ten up to 10^15 are exact doubles.
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    constexpr double kLimit = 1e15;  // at most kFloatDigits digits
+    if (places < 0 || places > 15) return std::nullopt;
+    const double scaled = value * kPowers[places];
+    if (!(std::fabs(scaled) < kLimit)) return std::nullopt;  // also NaN
+    const double units = std::nearbyint(scaled);
+    // units * 10^-places reads back as value: with at most 15 digits it is
+    // then the value's shortest decimal, the one ToDecimal would find (two
+    // such decimals lie further apart than the double's spacing here).
+    if (units / kPowers[places] != value) return std::nullopt;
+    return static_cast<std::int64_t>(units);
+}
+
+std::size_t WriteFixedUnits(char* out, std::int64_t units, int places) {
+    char digits[24];
+    const bool negative = units < 0;
+    const auto magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    const auto length = static_cast<int>(std::to_chars(digits, digits + sizeof digits, magnitude).ptr - digits);
+    char* to = out;
+    if (negative) *to++ = '-';
+    if (length > places) {
+        std::memcpy(to, digits, static_cast<std::size_t>(length - places));
+        to += length - places;
+    } else {
+        *to++ = '0';
+    }
+    if (places > 0) {
+        *to++ = '.';
+        for (int i = 0; i < places; ++i) {
+            const int at = length - places + i;
+            *to++ = at >= 0 ? digits[at] : '0';
+        }
+    }
+    return static_cast<std::size_t>(to - out);
+}
+
 std::string FixedDecimal(double value, int places) {
     if (!std::isfinite(value)) return NonFiniteText(value);
+    if (const auto units = ExactDecimalUnits(value, places)) {
+        char text[kMaxFixedUnitsText];
+        return std::string(text, WriteFixedUnits(text, *units, places));
+    }
     return FixedText(ToDecimal(value), places, false);
 }
 
 std::optional<std::int64_t> FixedDecimalUnits(double value, int places) {
     if (!std::isfinite(value)) return std::nullopt;
+    if (const auto units = ExactDecimalUnits(value, places)) return units;
     Decimal d = ToDecimal(value);
     RoundToDigits(d, d.exponent + places + 1);  // as FixedText rounds
     std::int64_t units = 0;

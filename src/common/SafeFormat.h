@@ -100,6 +100,15 @@ std::string FixedDecimal(double value, int places);
 // places gives 12345000); none when it is not finite or beyond 64 bits.
 std::optional<std::int64_t> FixedDecimalUnits(double value, int places);
 
+// The quick road to both: the value in units of 10^-places when its shortest
+// decimal has at most that many places and 15 digits (an amount as it was
+// written, "1234.5" with 2 places gives 123450); otherwise none. Places 0-15.
+std::optional<std::int64_t> ExactDecimalUnits(double value, int places);
+// Writes units as FixedDecimal writes them ("-1234.50"), at most
+// kMaxFixedUnitsText bytes; returns the bytes written.
+constexpr std::size_t kMaxFixedUnitsText = 40;
+std::size_t WriteFixedUnits(char* out, std::int64_t units, int places);
+
 // Display columns of a UTF-8 text in the GBK screen font (ASCII 1, others 2).
 std::size_t DisplayColumns(std::string_view text);
 

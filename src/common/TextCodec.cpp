@@ -172,6 +172,24 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
             ++pos;
             continue;
         }
+        // Chinese text is three-byte sequences: read those here, the rest in full.
+        if ((byte & 0xF0) == 0xE0 && pos + 2 < utf8.size()) {
+            const auto second = static_cast<unsigned char>(utf8[pos + 1]);
+            const auto third = static_cast<unsigned char>(utf8[pos + 2]);
+            const char32_t value = (char32_t{byte & 0x0Fu} << 12) | (char32_t{second & 0x3Fu} << 6) | (third & 0x3Fu);
+            if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80 && value >= 0x800 && value != kEuroSign &&
+                (value < 0xD800 || value > 0xDFFF)) {
+                const auto code = codes[value];
+                if (code == 0) {
+                    ok = false;
+                    break;
+                }
+                *to++ = static_cast<char>(code >> 8);
+                *to++ = static_cast<char>(code & 0xFF);
+                pos += 3;
+                continue;
+            }
+        }
         const auto cp = DecodeUtf8At(utf8, pos);
         if (!cp || cp->value > 0xFFFF) {
             ok = false;

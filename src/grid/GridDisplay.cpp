@@ -53,8 +53,16 @@ void AppendNumberPicture(std::string& out, double value, const NumberPicture& p)
         out += p.text;
         return;
     }
-    const std::string fixed = FixedDecimal(value, p.maxDec);
-    std::string_view digits = fixed;
+    // An amount as written (most are) is set out without a string.
+    char quick[kMaxFixedUnitsText];
+    std::string slow;
+    std::string_view digits;
+    if (const auto units = ExactDecimalUnits(value, p.maxDec)) {
+        digits = std::string_view(quick, WriteFixedUnits(quick, *units, p.maxDec));
+    } else {
+        slow = FixedDecimal(value, p.maxDec);
+        digits = slow;
+    }
     const bool negative = !digits.empty() && digits.front() == '-';
     if (negative) digits.remove_prefix(1);
     const std::size_t dot = digits.find('.');

@@ -107,46 +107,46 @@ void Put16(std::string& out, uint32_t value) {
     const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
     out.append(bytes, 2);
 }
-void Put32(std::string& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
 
-void PutRecordHead(std::string& out, uint16_t number, std::size_t length, std::size_t row, std::size_t col,
-                   uint16_t format) {
-    char head[10];
-    const uint32_t words[5] = {number, static_cast<uint32_t>(length), static_cast<uint32_t>(row),
-                               static_cast<uint32_t>(col), format};
-    for (int i = 0; i < 5; ++i) {
-        head[2 * i] = static_cast<char>(words[i] & 0xFF);
-        head[2 * i + 1] = static_cast<char>((words[i] >> 8) & 0xFF);
-    }
-    out.append(head, sizeof head);
+// A record is put together in a small array and appended once.
+char* PutWord(char* to, uint32_t value) {
+    to[0] = static_cast<char>(value & 0xFF);
+    to[1] = static_cast<char>((value >> 8) & 0xFF);
+    return to + 2;
+}
+char* PutRecordHead(char* to, uint16_t number, std::size_t length, std::size_t row, std::size_t col,
+                    uint16_t format) {
+    to = PutWord(to, number);
+    to = PutWord(to, static_cast<uint32_t>(length));
+    to = PutWord(to, static_cast<uint32_t>(row));
+    to = PutWord(to, static_cast<uint32_t>(col));
+    return PutWord(to, format);
 }
 
 Status PutCell(std::string& out, const ExportSheet& sheet, std::size_t row, std::size_t col, const ExportCell& cell) {
+    char record[18];
+    char* to = record;
     switch (cell.kind) {
-    case ExportCellKind::Blank:
-        PutRecordHead(out, 0x0201, 6, row, col, 23);
-        return Status::success();
-    case ExportCellKind::Integer:
-        PutRecordHead(out, 0x027E, 10, row, col, 0);
-        Put32(out, static_cast<uint32_t>(cell.integer * 4 + 2));
-        return Status::success();
+    case ExportCellKind::Blank: to = PutRecordHead(to, 0x0201, 6, row, col, 23); break;
+    case ExportCellKind::Integer: {
+        const auto rk = static_cast<uint32_t>(cell.integer * 4 + 2);
+        to = PutRecordHead(to, 0x027E, 10, row, col, 0);
+        to = PutWord(PutWord(to, rk & 0xFFFF), rk >> 16);
+        break;
+    }
     case ExportCellKind::Number: {
-        PutRecordHead(out, 0x0203, 14, row, col, 0);
         uint64_t bits = 0;
         std::memcpy(&bits, &cell.number, sizeof bits);
-        Put32(out, static_cast<uint32_t>(bits));
-        Put32(out, static_cast<uint32_t>(bits >> 32));
-        return Status::success();
+        to = PutRecordHead(to, 0x0203, 14, row, col, 0);
+        for (int shift = 0; shift < 64; shift += 16) to = PutWord(to, static_cast<uint32_t>((bits >> shift) & 0xFFFF));
+        break;
     }
     case ExportCellKind::Text: {
         // The head is written first and its lengths filled in once the
         // text's GBK size is known: no string per cell.
         const std::size_t head = out.size();
-        PutRecordHead(out, 0x0204, 0, row, col, 0);
-        Put16(out, 0);
+        to = PutWord(PutRecordHead(to, 0x0204, 0, row, col, 0), 0);
+        out.append(record, static_cast<std::size_t>(to - record));
         if (!AppendUtf8AsGbk(out, cell.text)) {
             out.resize(head);
             return Error{CellGbk(sheet, row, col, cell.text).error()};
@@ -156,15 +156,12 @@ Status PutCell(std::string& out, const ExportSheet& sheet, std::size_t row, std:
             out.resize(head);
             return Error{"the text of " + CellPlace(row, col, sheet) + " is longer than a worksheet cell can hold"};
         }
-        const auto patch = [&](std::size_t at, std::size_t value) {
-            out[at] = static_cast<char>(value & 0xFF);
-            out[at + 1] = static_cast<char>((value >> 8) & 0xFF);
-        };
-        patch(head + 2, 8 + size);
-        patch(head + 10, size);
+        PutWord(out.data() + head + 2, static_cast<uint32_t>(8 + size));
+        PutWord(out.data() + head + 10, static_cast<uint32_t>(size));
         return Status::success();
     }
     }
+    out.append(record, static_cast<std::size_t>(to - record));
     return Status::success();
 }
 
@@ -289,7 +286,10 @@ std::vector<int> FieldNumbers(const std::vector<const GridColumn*>& shown, const
 // into one reused record instead of a string per cell.
 class TableRows : public ExportRows {
 public:
-    TableRows(const std::vector<const GridColumn*>& shown, const MemoryTable& table) : table_(table) {
+    // numberTexts: whether a writer reads the text of a number cell too (the
+    // worksheets take the number alone).
+    TableRows(const std::vector<const GridColumn*>& shown, const MemoryTable& table, bool numberTexts)
+        : table_(table), numberTexts_(numberTexts) {
         const std::vector<int> fieldOf = FieldNumbers(shown, table);
         for (std::size_t c = 0; c < shown.size(); ++c) {
             Column column{shown[c], fieldOf[c], FieldType::Text, false, {}};
@@ -355,6 +355,7 @@ private:
         case FieldType::Integer: {
             const int64_t number = std::get<int64_t>(stored);
             SetIntegerValue(cell, number);
+            if (!numberTexts_) return;
             if (c.hasPicture) {
                 AppendNumberPicture(cell.text, static_cast<double>(number), c.picture);
             } else {
@@ -368,6 +369,7 @@ private:
             const double number = std::get<double>(stored);
             cell.kind = ExportCellKind::Number;
             cell.number = number;
+            if (!numberTexts_) return;
             if (c.hasPicture)
                 AppendNumberPicture(cell.text, number, c.picture);
             else
@@ -383,6 +385,7 @@ private:
     }
 
     const MemoryTable& table_;
+    bool numberTexts_;
     std::vector<Column> columns_;
     std::vector<ExportCell> record_;
     std::size_t rows_ = 0;
@@ -662,7 +665,7 @@ Result<std::string> ExportTableBytes(ExportFormat format, const GridLayout& layo
     std::vector<const GridColumn*> shown;
     auto head = BuildExportHead(layout, param, table, options, shown);
     if (!head) return Error{head.error()};
-    TableRows rows(shown, table);
+    TableRows rows(shown, table, format != ExportFormat::Excel && format != ExportFormat::Xlsx);
     return ExportBytes(format, *head, rows);
 }
 

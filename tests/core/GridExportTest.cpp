@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 namespace vantrel {
 namespace {
 
@@ -64,6 +67,32 @@ TEST(GridDisplay, FixedDecimalsAndTheirUnits) {
         }
     }
     EXPECT_FALSE(FixedDecimalUnits(1e300, 4));
+}
+
+// Amounts as written take a quick road; it must give what the full rule
+// gives for any value, place count and magnitude.
+TEST(GridDisplay, QuickFixedDecimalsAgreeWithTheFullRule) {
+    std::vector<double> values = {0.005, 0.015, 0.125, 2.5, 1e14 + 0.25, 999999999999999.0, 99999999999999.99,
+                                  1e15, 1e-15, 4503599627370495.5, 1.7976931348623157e308};
+    for (int i = -3000; i <= 3000; ++i) values.insert(values.end(), {i / 100.0, i * 1.25, i / 7.0, i * 1e9 + 0.01});
+    std::mt19937_64 random(20261210);
+    for (int i = 0; i < 3000; ++i) {
+        const double v = std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 120) - 100);
+        values.push_back(i % 2 ? -v : v);
+    }
+    int faults = 0;
+    for (const double v : values)
+        for (const int places : {0, 1, 2, 4, 6, 15}) {
+            const std::string full = Format("%.*f", places, v).value();
+            if (FixedDecimal(v, places) != full && ++faults < 10)
+                ADD_FAILURE() << v << " to " << places << ": " << FixedDecimal(v, places) << " against " << full;
+            if (places == 4 && full.size() < 19) {  // the units fit 64 bits
+                std::string digits = full;
+                digits.erase(digits.find('.'), 1);
+                if (FixedDecimalUnits(v, 4) != std::stoll(digits) && ++faults < 10) ADD_FAILURE() << v << " in units";
+            }
+        }
+    EXPECT_EQ(faults, 0);
 }
 
 class GridCellsTest : public ::testing::Test {
