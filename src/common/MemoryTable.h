@@ -82,6 +82,9 @@ public:
     // A text field's cell without a copy: "" for null, for a field of another
     // type and out of range. Valid until the table changes.
     std::string_view storedText(int row, int col) const;
+    // Row `row` of the view as stored, for readers of every cell of many rows
+    // (exports, footers); null out of range. Valid until the table changes.
+    const PackedRow* storedRow(int row) const { return viewRow(row); }
     std::string text(int row, int col) const;
     std::string text(int row, std::string_view field) const { return text(row, fieldIndex(field)); }
     std::optional<double> number(int row, int col) const { return value(row, col).toNumber(); }

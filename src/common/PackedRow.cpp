@@ -1,27 +1,18 @@
 #include "common/PackedRow.h"
 
+#include "common/CopyBytes.h"
+
 #include <cstring>
 
 namespace vantrel {
-
-namespace {
-
-template <class T>
-T Read(std::string_view bytes) {
-    T value{};
-    std::memcpy(&value, bytes.data(), sizeof value);
-    return value;
-}
-
-}  // namespace
 
 FieldValue PackedRow::value(std::size_t col, const std::vector<FieldDef>& fields) const {
     const std::string_view bytes = cell(col, fields.size());
     if (bytes.empty()) return FieldValue();
     switch (fields[col].type) {
-    case FieldType::Integer: return FieldValue(Read<std::int64_t>(bytes));
-    case FieldType::Float: return FieldValue(Read<double>(bytes));
-    case FieldType::Date: return FieldValue(DateValue{Read<std::int32_t>(bytes)});
+    case FieldType::Integer: return FieldValue(IntegerIn(bytes));
+    case FieldType::Float: return FieldValue(FloatIn(bytes));
+    case FieldType::Date: return FieldValue(DateIn(bytes));
     default: return FieldValue(std::string(bytes));
     }
 }
@@ -43,32 +34,6 @@ PackedRow PackedRow::copy(std::size_t cells, RowStore& store) const {
     return out;
 }
 
-namespace {
-
-// Most cells are a few bytes: fixed-size moves of overlapping halves beat a
-// call to memcpy for each.
-inline void CopyCell(char* to, const char* from, std::size_t n) {
-    if (n >= 8 && n <= 16) {
-        std::uint64_t a, b;
-        std::memcpy(&a, from, 8);
-        std::memcpy(&b, from + n - 8, 8);
-        std::memcpy(to, &a, 8);
-        std::memcpy(to + n - 8, &b, 8);
-    } else if (n >= 4 && n < 8) {
-        std::uint32_t a, b;
-        std::memcpy(&a, from, 4);
-        std::memcpy(&b, from + n - 4, 4);
-        std::memcpy(to, &a, 4);
-        std::memcpy(to + n - 4, &b, 4);
-    } else if (n < 4) {
-        for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
-    } else {
-        std::memcpy(to, from, n);
-    }
-}
-
-}  // namespace
-
 PackedRow PackedRow::FromTexts(std::span<const std::string_view> texts, std::size_t cells, RowStore& store) {
     const std::size_t head = cells * sizeof(std::uint32_t);
     std::size_t bytes = 0;
@@ -79,7 +44,7 @@ PackedRow PackedRow::FromTexts(std::span<const std::string_view> texts, std::siz
     auto end = static_cast<std::uint32_t>(head);
     for (std::size_t c = 0; c < cells; ++c) {
         if (c < texts.size()) {
-            CopyCell(block + end, texts[c].data(), texts[c].size());
+            CopyBytes(block + end, texts[c].data(), texts[c].size());
             end += static_cast<std::uint32_t>(texts[c].size());
         }
         std::memcpy(block + c * sizeof end, &end, sizeof end);

@@ -152,20 +152,17 @@ char* PutUtf8(char* to, char32_t cp) {
 }
 }  // namespace
 
-bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
-    if (IsAscii(utf8)) {
-        out.append(utf8);
-        return true;
-    }
-    // GBK never needs more bytes than UTF-8 for a text: write in place, then
-    // cut to what was written (on failure, the text up to the fault).
-    const std::size_t start = out.size();
-    out.resize(start + utf8.size());
-    char* const first = out.data();
-    char* to = first + start;
+char* WriteUtf8AsGbk(char* to, std::string_view utf8, bool& ok) {
+    ok = true;
     const auto& codes = TwoByteCodes();
-    bool ok = true;
     for (std::size_t pos = 0; pos < utf8.size();) {
+        // ASCII runs eight bytes at a time.
+        for (std::uint64_t word; pos + 8 <= utf8.size(); pos += 8, to += 8) {
+            std::memcpy(&word, utf8.data() + pos, sizeof word);
+            if (word & 0x8080808080808080ull) break;
+            std::memcpy(to, &word, sizeof word);
+        }
+        if (pos == utf8.size()) break;
         const auto byte = static_cast<unsigned char>(utf8[pos]);
         if (byte < 0x80) {
             *to++ = static_cast<char>(byte);
@@ -182,7 +179,7 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
                 const auto code = codes[value];
                 if (code == 0) {
                     ok = false;
-                    break;
+                    return to;
                 }
                 *to++ = static_cast<char>(code >> 8);
                 *to++ = static_cast<char>(code & 0xFF);
@@ -193,7 +190,7 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
         const auto cp = DecodeUtf8At(utf8, pos);
         if (!cp || cp->value > 0xFFFF) {
             ok = false;
-            break;
+            return to;
         }
         pos += cp->length;
         if (cp->value == kEuroSign) {
@@ -203,12 +200,26 @@ bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
         const auto code = codes[cp->value];
         if (code == 0) {
             ok = false;
-            break;
+            return to;
         }
         *to++ = static_cast<char>(code >> 8);
         *to++ = static_cast<char>(code & 0xFF);
     }
-    out.resize(static_cast<std::size_t>(to - first));
+    return to;
+}
+
+bool AppendUtf8AsGbk(std::string& out, std::string_view utf8) {
+    if (IsAscii(utf8)) {
+        out.append(utf8);
+        return true;
+    }
+    // GBK never needs more bytes than UTF-8 for a text: write in place, then
+    // cut to what was written (on failure, the text up to the fault).
+    const std::size_t start = out.size();
+    out.resize(start + utf8.size());
+    bool ok = true;
+    char* const end = WriteUtf8AsGbk(out.data() + start, utf8, ok);
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return ok;
 }
 

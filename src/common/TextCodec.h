@@ -23,6 +23,10 @@ Result<std::string> GbkToUtf8(std::string_view gbk);
 // the first text that cannot be converted (the UTF-8 → GBK form may then
 // leave part of it in `out`; the functions above name the fault).
 bool AppendUtf8AsGbk(std::string& out, std::string_view utf8);
+// The lowest UTF-8 → GBK form, for a writer that owns its buffer: writes at
+// most utf8.size() bytes at `to` and returns their end; `ok` turns false at
+// the first character that cannot be converted, the text up to it written.
+char* WriteUtf8AsGbk(char* to, std::string_view utf8, bool& ok);
 bool AppendGbkAsUtf8(std::string& out, std::string_view gbk);
 
 // At most three UTF-8 bytes a GBK byte (the euro sign, 0x80).

@@ -5,6 +5,8 @@
 #include "common/TextUtil.h"
 #include "grid/GridColor.h"
 #include "grid/GridDisplay.h"
+#include "grid/ExportTableRows.h"
+#include "grid/ExportWriters.h"
 #include "grid/GridLog.h"
 
 #include <algorithm>
@@ -25,11 +27,6 @@ constexpr std::array<uint32_t, 31> kSystemColors{
     0xFFFFE1, 0x000000, 0x0066CC, 0xB9D1EA, 0xD7E4F2, 0x3399FF, 0xF0F0F0,
 };
 
-// An integer cell stores value * 4 + 2 in 32 bits, so only 30-bit values fit.
-constexpr int64_t kMinRkInteger = -(int64_t{1} << 29);
-constexpr int64_t kMaxRkInteger = (int64_t{1} << 29) - 1;
-constexpr std::size_t kMaxWorksheetText = 0xFFFF - 8;
-
 ColumnAlign ResolveAlign(ColumnAlign align, std::optional<FieldType> type) {
     if (align != ColumnAlign::Default) return align;
     return type && (*type == FieldType::Integer || *type == FieldType::Float) ? ColumnAlign::Right : ColumnAlign::Left;
@@ -40,50 +37,20 @@ GridFont WithRgb(GridFont font, const std::function<uint32_t(int)>& systemColor)
     return font;
 }
 
-// An integer cell where the value fits one; too wide, a number cell keeps it.
-void SetIntegerValue(ExportCell& cell, int64_t number) {
-    if (number >= kMinRkInteger && number <= kMaxRkInteger) {
-        cell.kind = ExportCellKind::Integer;
-        cell.integer = number;
-    } else {
-        cell.kind = ExportCellKind::Number;
-        cell.number = static_cast<double>(number);
-    }
-}
-
-ExportCell DataCell(const GridColumn& column, const MemoryTable& table, int row, int col) {
-    ExportCell cell;
-    if (col < 0) return cell;  // blank: no field
-    cell.text = CellDisplayText(column, table, row, col);
-    if (column.mapsCodes()) {
-        cell.kind = ExportCellKind::Text;
-        return cell;
-    }
-    const FieldValue& value = table.value(row, col);
-    if (value.isNull()) return cell;
-    switch (table.fields()[static_cast<std::size_t>(col)].type) {
-    case FieldType::Integer: SetIntegerValue(cell, std::get<int64_t>(value.storage())); break;
-    case FieldType::Float:
-        cell.kind = ExportCellKind::Number;
-        cell.number = std::get<double>(value.storage());
-        break;
-    default:
-        cell.kind = ExportCellKind::Text;
-    }
-    return cell;
-}
+}  // namespace
 
 std::string CellPlace(std::size_t row, std::size_t col, const ExportSheet& sheet) {
     return "row " + std::to_string(row + 1) + ", column " + std::to_string(col + 1) + " (\"" +
            sheet.columns[col].title + "\")";
 }
 
-// row is the sheet row: 0 the titles, then the records, then the footer.
 Result<std::string> CellGbk(const ExportSheet& sheet, std::size_t row, std::size_t col, std::string_view text) {
     auto gbk = Utf8ToGbk(text);
     if (!gbk) return Error{"the text of " + CellPlace(row, col, sheet) + " cannot be written in GBK: " + gbk.error()};
     return gbk;
 }
+
+namespace {
 
 // Visits every cell of the sheet as a sheet row, column and text.
 template <class Visit>
@@ -94,7 +61,7 @@ Status ForEachText(const ExportSheet& sheet, ExportRows& rows, Visit visit) {
     for (std::size_t r = 0, count = rows.size(); r < count; ++r) {
         const auto& record = rows.row(r);
         for (std::size_t c = 0; c < record.size(); ++c)
-            if (auto done = visit(row, c, record[c].text); !done) return done;
+            if (auto done = visit(row, c, record[c].shown()); !done) return done;
         ++row;
     }
     if (sheet.footer)
@@ -103,69 +70,8 @@ Status ForEachText(const ExportSheet& sheet, ExportRows& rows, Visit visit) {
     return Status::success();
 }
 
-void Put16(std::string& out, uint32_t value) {
-    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
-    out.append(bytes, 2);
-}
+}  // namespace
 
-// A record is put together in a small array and appended once.
-char* PutWord(char* to, uint32_t value) {
-    to[0] = static_cast<char>(value & 0xFF);
-    to[1] = static_cast<char>((value >> 8) & 0xFF);
-    return to + 2;
-}
-char* PutRecordHead(char* to, uint16_t number, std::size_t length, std::size_t row, std::size_t col,
-                    uint16_t format) {
-    to = PutWord(to, number);
-    to = PutWord(to, static_cast<uint32_t>(length));
-    to = PutWord(to, static_cast<uint32_t>(row));
-    to = PutWord(to, static_cast<uint32_t>(col));
-    return PutWord(to, format);
-}
-
-Status PutCell(std::string& out, const ExportSheet& sheet, std::size_t row, std::size_t col, const ExportCell& cell) {
-    char record[18];
-    char* to = record;
-    switch (cell.kind) {
-    case ExportCellKind::Blank: to = PutRecordHead(to, 0x0201, 6, row, col, 23); break;
-    case ExportCellKind::Integer: {
-        const auto rk = static_cast<uint32_t>(cell.integer * 4 + 2);
-        to = PutRecordHead(to, 0x027E, 10, row, col, 0);
-        to = PutWord(PutWord(to, rk & 0xFFFF), rk >> 16);
-        break;
-    }
-    case ExportCellKind::Number: {
-        uint64_t bits = 0;
-        std::memcpy(&bits, &cell.number, sizeof bits);
-        to = PutRecordHead(to, 0x0203, 14, row, col, 0);
-        for (int shift = 0; shift < 64; shift += 16) to = PutWord(to, static_cast<uint32_t>((bits >> shift) & 0xFFFF));
-        break;
-    }
-    case ExportCellKind::Text: {
-        // The head is written first and its lengths filled in once the
-        // text's GBK size is known: no string per cell.
-        const std::size_t head = out.size();
-        to = PutWord(PutRecordHead(to, 0x0204, 0, row, col, 0), 0);
-        out.append(record, static_cast<std::size_t>(to - record));
-        if (!AppendUtf8AsGbk(out, cell.text)) {
-            out.resize(head);
-            return Error{CellGbk(sheet, row, col, cell.text).error()};
-        }
-        const std::size_t size = out.size() - head - 12;
-        if (size > kMaxWorksheetText) {
-            out.resize(head);
-            return Error{"the text of " + CellPlace(row, col, sheet) + " is longer than a worksheet cell can hold"};
-        }
-        PutWord(out.data() + head + 2, static_cast<uint32_t>(8 + size));
-        PutWord(out.data() + head + 10, static_cast<uint32_t>(size));
-        return Status::success();
-    }
-    }
-    out.append(record, static_cast<std::size_t>(to - record));
-    return Status::success();
-}
-
-// The UTF-8 bytes of every cell text, to size an output once.
 std::size_t TextBytesOf(const ExportSheet& sheet, ExportRows& rows) {
     std::size_t bytes = rows.textBytesHint();
     for (const auto& column : sheet.columns) bytes += column.title.size();
@@ -177,6 +83,8 @@ std::size_t TextBytesOf(const ExportSheet& sheet, ExportRows& rows) {
 std::size_t CellCount(const ExportSheet& sheet, const ExportRows& rows) {
     return sheet.columns.size() * (1 + (sheet.footer ? 1 : 0) + rows.size());
 }
+
+namespace {
 
 const char* AlignWord(ColumnAlign align) {
     switch (align) {
@@ -274,123 +182,6 @@ Result<ExportSheet> BuildExportHead(const GridLayout& layout, const TGridParam& 
     return sheet;
 }
 
-std::vector<int> FieldNumbers(const std::vector<const GridColumn*>& shown, const MemoryTable& table) {
-    std::vector<int> fieldOf;
-    for (const GridColumn* column : shown)
-        fieldOf.push_back(column->fieldName.empty() ? -1 : table.fieldIndex(column->fieldName));
-    return fieldOf;
-}
-
-// A column's cells as a writer needs them, with what a cell's kind and text
-// depend on decided once per column: the same cells DataCell makes, written
-// into one reused record instead of a string per cell.
-class TableRows : public ExportRows {
-public:
-    // numberTexts: whether a writer reads the text of a number cell too (the
-    // worksheets take the number alone).
-    TableRows(const std::vector<const GridColumn*>& shown, const MemoryTable& table, bool numberTexts)
-        : table_(table), numberTexts_(numberTexts) {
-        const std::vector<int> fieldOf = FieldNumbers(shown, table);
-        for (std::size_t c = 0; c < shown.size(); ++c) {
-            Column column{shown[c], fieldOf[c], FieldType::Text, false, {}};
-            if (column.field >= 0) column.type = table.fields()[static_cast<std::size_t>(column.field)].type;
-            column.hasPicture = !shown[c]->displayFormat.empty();
-            if (column.hasPicture) column.picture = ParseNumberPicture(shown[c]->displayFormat);
-            columns_.push_back(std::move(column));
-        }
-        record_.resize(columns_.size());
-        rows_ = static_cast<std::size_t>(table.recordCount());
-    }
-    std::size_t size() const override { return rows_; }
-    const std::vector<ExportCell>& row(std::size_t row) override {
-        for (std::size_t c = 0; c < columns_.size(); ++c) fill(record_[c], columns_[c], static_cast<int>(row));
-        return record_;
-    }
-    // From about 64 records spread over the table.
-    std::size_t textBytesHint() override {
-        if (rows_ == 0) return 0;
-        const std::size_t step = std::max<std::size_t>(1, rows_ / 64);
-        std::size_t sampled = 0, bytes = 0;
-        for (std::size_t r = 0; r < rows_; r += step, ++sampled)
-            for (const auto& cell : row(r)) bytes += cell.text.size();
-        const std::size_t estimate = bytes * rows_ / sampled;
-        return estimate + estimate / 8;
-    }
-
-private:
-    struct Column {
-        const GridColumn* column;
-        int field;  // -1: none
-        FieldType type;
-        bool hasPicture;
-        NumberPicture picture;
-    };
-
-    void fill(ExportCell& cell, const Column& c, int row) const {
-        cell.kind = ExportCellKind::Blank;
-        cell.text.clear();
-        cell.integer = 0;
-        cell.number = 0;
-        if (c.field < 0) return;
-        if (c.column->mapsCodes()) {
-            cell = DataCell(*c.column, table_, row, c.field);
-            return;
-        }
-        if (c.type == FieldType::Text) {
-            const std::string_view text = table_.storedText(row, c.field);
-            if (text.empty()) return;  // null
-            cell.kind = ExportCellKind::Text;
-            if (c.hasPicture)
-                if (const auto number = ReadDecimal(text)) {
-                    AppendNumberPicture(cell.text, *number, c.picture);
-                    return;
-                }
-            cell.text.assign(text);
-            return;
-        }
-        const FieldValue value = table_.value(row, c.field);
-        if (value.isNull()) return;
-        const auto& stored = value.storage();
-        switch (c.type) {
-        case FieldType::Integer: {
-            const int64_t number = std::get<int64_t>(stored);
-            SetIntegerValue(cell, number);
-            if (!numberTexts_) return;
-            if (c.hasPicture) {
-                AppendNumberPicture(cell.text, static_cast<double>(number), c.picture);
-            } else {
-                char digits[24];
-                const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-                cell.text.append(digits, end);
-            }
-            return;
-        }
-        case FieldType::Float: {
-            const double number = std::get<double>(stored);
-            cell.kind = ExportCellKind::Number;
-            cell.number = number;
-            if (!numberTexts_) return;
-            if (c.hasPicture)
-                AppendNumberPicture(cell.text, number, c.picture);
-            else
-                cell.text = FormatDouble(number);
-            return;
-        }
-        case FieldType::Text: return;  // above
-        case FieldType::Date:
-            cell.kind = ExportCellKind::Text;
-            cell.text = FormatDate(std::get<DateValue>(stored));
-            return;
-        }
-    }
-
-    const MemoryTable& table_;
-    bool numberTexts_;
-    std::vector<Column> columns_;
-    std::vector<ExportCell> record_;
-    std::size_t rows_ = 0;
-};
-
 }  // namespace
 
 std::size_t SheetRows::textBytesHint() {
@@ -420,36 +211,6 @@ Result<ExportSheet> BuildExportSheet(const GridLayout& layout, const TGridParam&
 }
 
 namespace {
-
-Result<std::string> WriteExcel(const ExportSheet& sheet, ExportRows& rows) {
-    const std::size_t sheetRows = 1 + rows.size() + (sheet.footer ? 1 : 0);
-    if (sheetRows > 0x10000 || sheet.columns.size() > 0x10000)
-        return Error{"a worksheet holds at most 65536 rows and columns; this export has " + std::to_string(sheetRows) +
-                     " rows and " + std::to_string(sheet.columns.size()) + " columns"};
-    std::string out;
-    out.reserve(TextBytesOf(sheet, rows) + 14 * CellCount(sheet, rows) + 32);
-    Put16(out, 0x0809);
-    Put16(out, 8);
-    out.append("\x00\x00\x10\x00\x00\x00\x00\x00", 8);
-    for (std::size_t c = 0; c < sheet.columns.size(); ++c) {
-        ExportCell title{ExportCellKind::Text, sheet.columns[c].title, 0, 0};
-        if (auto done = PutCell(out, sheet, 0, c, title); !done) return Error{done.error()};
-    }
-    std::size_t row = 1;
-    auto putRow = [&](const std::vector<ExportCell>& cells) -> Status {
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            if (auto done = PutCell(out, sheet, row, c, cells[c]); !done) return done;
-        ++row;
-        return Status::success();
-    };
-    for (std::size_t r = 0, count = rows.size(); r < count; ++r)
-        if (auto done = putRow(rows.row(r)); !done) return Error{done.error()};
-    if (sheet.footer)
-        if (auto done = putRow(*sheet.footer); !done) return Error{done.error()};
-    Put16(out, 0x000A);
-    Put16(out, 0);
-    return out;
-}
 
 // The markup around one cell's text, UTF-8.
 struct CellMarkup {
@@ -521,7 +282,7 @@ bool WritePage(const ExportSheet& sheet, ExportRows& rows, Sink& sink) {
         line("<TR>");
         for (std::size_t c = 0; c < cells.size(); ++c) {
             sink.put(markup[c].before);
-            if (!sink.cell(cells[c].text, row, c)) return false;
+            if (!sink.cell(cells[c].shown(), row, c)) return false;
             sink.put(markup[c].after);
         }
         line("</TR>");

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -33,6 +34,11 @@ struct ExportCell {
     std::string text;  // the display text (UTF-8)
     int64_t integer = 0;
     double number = 0;
+    // A table export lends a stored text instead of copying it into `text`;
+    // writers read shown(), which gives whichever holds the cell's text.
+    std::string_view lent{};
+    bool isLent = false;
+    std::string_view shown() const { return isLent ? lent : std::string_view(text); }
 };
 
 struct ExportColumn {

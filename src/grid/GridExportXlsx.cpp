@@ -137,7 +137,11 @@ Result<std::string> XlsxBytes(const ExportSheet& sheet, ExportRows& rows) {
             error = worksheet_write_number(worksheet, r, col, static_cast<double>(cell.integer), format);
             break;
         case ExportCellKind::Number: error = worksheet_write_number(worksheet, r, col, cell.number, money); break;
-        case ExportCellKind::Text: error = worksheet_write_string(worksheet, r, col, cell.text.c_str(), format); break;
+        case ExportCellKind::Text: {
+            const std::string text(cell.shown());  // the writer takes a C string
+            error = worksheet_write_string(worksheet, r, col, text.c_str(), format);
+            break;
+        }
         }
         if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
             return Error{"the text of " + Place(row, c, sheet) + " is longer than a worksheet cell can hold"};
