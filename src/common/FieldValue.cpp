@@ -65,19 +65,26 @@ std::string FormatDouble(double value) {
     return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
-std::string FormatDate(DateValue date) {
+void AppendDate(std::string& out, DateValue date) {
     int d = date.yyyymmdd;
     if (d >= 0 && d <= 99999999) {  // every parsed date: written without printf
-        std::string text = "0000-00-00";
+        char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'};
         for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
-            text[static_cast<std::size_t>(i)] = static_cast<char>('0' + d % 10);
+            text[i] = static_cast<char>('0' + d % 10);
             d /= 10;
         }
-        return text;
+        out.append(text, sizeof text);
+        return;
     }
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100);
-    return buffer;
+    out += buffer;
+}
+
+std::string FormatDate(DateValue date) {
+    std::string text;
+    AppendDate(text, date);
+    return text;
 }
 
 std::optional<DateValue> ParseDate(std::string_view text) {

@@ -68,6 +68,7 @@ std::optional<double> ReadDecimal(std::string_view text);
 
 std::string FormatDouble(double value);
 std::string FormatDate(DateValue date);
+void AppendDate(std::string& out, DateValue date);  // what FormatDate returns
 // "yyyy-mm-dd", "yyyy/mm/dd" or "yyyymmdd", a real calendar day.
 std::optional<DateValue> ParseDate(std::string_view text);
 

@@ -154,7 +154,7 @@ char* PutUtf8(char* to, char32_t cp) {
 
 char* WriteUtf8AsGbk(char* to, std::string_view utf8, bool& ok) {
     ok = true;
-    const auto& codes = TwoByteCodes();
+    static const std::uint16_t* const codes = TwoByteCodes().data();  // looked up once, not per text
     for (std::size_t pos = 0; pos < utf8.size();) {
         // ASCII runs eight bytes at a time.
         for (std::uint64_t word; pos + 8 <= utf8.size(); pos += 8, to += 8) {

@@ -138,7 +138,7 @@ void TableRows::fill(ExportCell& cell, const Column& c, int row, const PackedRow
     }
     case FieldType::Date:
         cell.kind = ExportCellKind::Text;
-        cell.text = FormatDate(PackedRow::DateIn(bytes));
+        AppendDate(cell.text, PackedRow::DateIn(bytes));
         return;
     }
 }

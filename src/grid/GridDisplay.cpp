@@ -190,19 +190,22 @@ Result<FooterValue> ComputeFooter(const GridColumn& column, const MemoryTable& t
     const FieldType type = table.fields()[static_cast<std::size_t>(col)].type;
     int64_t sum = 0;
     int counted = 0;
+    const std::size_t cells = table.fields().size();
+    // Each row's cell read from its stored block: no FieldValue, no text.
     for (int row = 0, rows = table.recordCount(); row < rows; ++row) {
-        if (table.isNull(row, col)) continue;
+        const PackedRow* packed = table.storedRow(row);
+        const std::string_view bytes = packed ? packed->cell(static_cast<std::size_t>(col), cells) : std::string_view();
+        if (bytes.empty()) continue;  // null
         auto where = [&] { return " (row " + std::to_string(row + 1) + ", field \"" + column.fieldName + "\")"; };
         std::optional<int64_t> units;
-        const FieldValue value = type == FieldType::Text ? FieldValue() : table.value(row, col);
         if (type == FieldType::Text) {
-            const std::string_view text = table.storedText(row, col);
-            if (!ReadDecimal(text)) return Error{"\"" + std::string(text) + "\" is not a number" + where()};
-            units = DecimalToUnits(text);
+            if (!ReadDecimal(bytes)) return Error{"\"" + std::string(bytes) + "\" is not a number" + where()};
+            units = DecimalToUnits(bytes);
         } else if (type == FieldType::Integer) {
-            units = DecimalToUnits(value.toText());
+            int64_t scaled = 0;  // what DecimalToUnits makes of its digits
+            if (!__builtin_mul_overflow(PackedRow::IntegerIn(bytes), 10000, &scaled)) units = scaled;
         } else if (type == FieldType::Float) {
-            units = FixedDecimalUnits(*value.toNumber(), 4);  // what "%.4f" writes
+            units = FixedDecimalUnits(PackedRow::FloatIn(bytes), 4);  // what "%.4f" writes
         } else {
             return Error{"a date cannot be summed" + where()};
         }

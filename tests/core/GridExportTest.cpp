@@ -156,6 +156,12 @@ TEST_F(GridCellsTest, FootersSumWithFourDecimalsExactly) {
     auto bad = ComputeFooter(Column("Money", FooterKind::Sum), table);
     ASSERT_FALSE(bad);
     EXPECT_NE(bad.error().find("row 6"), std::string::npos) << bad.error();
+
+    // An integer whose ten-thousandths do not fit 64 bits cannot be summed exactly.
+    ASSERT_TRUE(table.appendRow({"", "1", "922337203685478", ""}));
+    auto wide = ComputeFooter(Column("Qty", FooterKind::Sum), table);
+    ASSERT_FALSE(wide);
+    EXPECT_NE(wide.error().find("too large (row 7"), std::string::npos) << wide.error();
 }
 
 // A Bank.ini, a grid formatted from it and a table to export.
