@@ -68,11 +68,18 @@ std::string FormatDouble(double value) {
 void AppendDate(std::string& out, DateValue date) {
     int d = date.yyyymmdd;
     if (d >= 0 && d <= 99999999) {  // every parsed date: written without printf
-        char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'};
-        for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
-            text[i] = static_cast<char>('0' + d % 10);
-            d /= 10;
-        }
+        // Two digits at a time: four short divisions instead of eight.
+        const auto pair = [](char* to, int n) {
+            to[0] = static_cast<char>('0' + n / 10);
+            to[1] = static_cast<char>('0' + n % 10);
+        };
+        char text[10];
+        pair(text, d / 1000000);
+        pair(text + 2, d / 10000 % 100);
+        text[4] = '-';
+        pair(text + 5, d / 100 % 100);
+        text[7] = '-';
+        pair(text + 8, d % 100);
         out.append(text, sizeof text);
         return;
     }

@@ -399,7 +399,9 @@ std::optional<std::int64_t> ExactDecimalUnits(double value, int places) {
     if (places < 0 || places > 15) return std::nullopt;
     const double scaled = value * kPowers[places];
     if (!(std::fabs(scaled) < kLimit)) return std::nullopt;  // also NaN
-    const double units = std::nearbyint(scaled);
+    // Rounded by a plain conversion (a libm call costs more than the rest);
+    // the check below holds whichever integer this gives.
+    const double units = static_cast<double>(static_cast<std::int64_t>(scaled + (scaled < 0 ? -0.5 : 0.5)));
     // units * 10^-places reads back as value: with at most 15 digits it is
     // then the value's shortest decimal, the one ToDecimal would find (two
     // such decimals lie further apart than the double's spacing here).

@@ -1,3 +1,4 @@
+#include "common/CopyBytes.h"
 #include "common/TextCodec.h"
 #include "grid/ExportWriters.h"
 
@@ -27,6 +28,28 @@ char* PutRecordHead(char* to, uint16_t number, std::size_t length, std::size_t r
     return PutWord(to, format);
 }
 
+// Whether a text of at most 16 bytes is ASCII, which GBK holds as it is:
+// the dates, times, codes and account numbers of most cells.
+bool ShortAscii(std::string_view text) {
+    const std::size_t n = text.size();
+    const char* p = text.data();
+    std::uint64_t a = 0, b = 0;
+    if (n >= 8 && n <= 16) {
+        std::memcpy(&a, p, 8);
+        std::memcpy(&b, p + n - 8, 8);
+    } else if (n >= 4 && n < 8) {
+        std::uint32_t x, y;
+        std::memcpy(&x, p, 4);
+        std::memcpy(&y, p + n - 4, 4);
+        a = x | y;
+    } else if (n < 4) {
+        for (std::size_t i = 0; i < n; ++i) a |= static_cast<unsigned char>(p[i]);
+    } else {
+        return false;
+    }
+    return ((a | b) & 0x8080808080808080ull) == 0;
+}
+
 // The most bytes a cell's record takes: GBK never needs more than UTF-8.
 std::size_t RecordBound(const ExportCell& cell) {
     return cell.kind == ExportCellKind::Text ? kTextHead + cell.shown().size() : kLongestRecord;
@@ -54,7 +77,11 @@ char* PutCell(char* to, const ExportSheet& sheet, std::size_t row, std::size_t c
         // The text goes in first; the lengths in the head follow its GBK size.
         const std::string_view text = cell.shown();
         bool ok = true;
-        char* const end = WriteUtf8AsGbk(to + kTextHead, text, ok);
+        char* end = to + kTextHead + text.size();
+        if (ShortAscii(text))
+            CopyBytes(to + kTextHead, text.data(), text.size());
+        else
+            end = WriteUtf8AsGbk(to + kTextHead, text, ok);
         if (!ok) {
             error = CellGbk(sheet, row, col, text).error();
             return nullptr;
