@@ -87,6 +87,12 @@ TEST(MemoryTableValues, TextIsConvertedToTheFieldType) {
     }
 }
 
+TEST(MemoryTableValues, DatesAreWrittenWithEveryDigitInPlace) {
+    const std::pair<int32_t, const char*> cases[] = {
+        {20240305, "2024-03-05"}, {10101, "0001-01-01"}, {99991231, "9999-12-31"}, {19991010, "1999-10-10"}};
+    for (const auto& [day, text] : cases) EXPECT_EQ(FormatDate(DateValue{day}), text);
+}
+
 TEST(MemoryTableValues, BadTextIsRefusedWithoutTouchingTheTable) {
     MemoryTable t;
     ASSERT_TRUE(t.defineFields({{"I", FieldType::Integer}, {"F", FieldType::Float},
