@@ -1,6 +1,6 @@
 #pragma once
 // What the export writers share: naming a cell in an error, sizing an
-// output, and the worksheet writer, which lives in a file of its own.
+// output, and the writers that live in files of their own.
 #include "common/Result.h"
 #include "grid/GridExport.h"
 
@@ -21,5 +21,7 @@ std::size_t CellCount(const ExportSheet& sheet, const ExportRows& rows);
 
 // The worksheet as BIFF records.
 Result<std::string> WriteExcel(const ExportSheet& sheet, ExportRows& rows);
+// Tab-separated text, a line a sheet row.
+Result<std::string> WriteText(const ExportSheet& sheet, ExportRows& rows);
 
 }  // namespace vantrel

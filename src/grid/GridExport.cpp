@@ -50,28 +50,6 @@ Result<std::string> CellGbk(const ExportSheet& sheet, std::size_t row, std::size
     return gbk;
 }
 
-namespace {
-
-// Visits every cell of the sheet as a sheet row, column and text.
-template <class Visit>
-Status ForEachText(const ExportSheet& sheet, ExportRows& rows, Visit visit) {
-    for (std::size_t c = 0; c < sheet.columns.size(); ++c)
-        if (auto done = visit(0, c, sheet.columns[c].title); !done) return done;
-    std::size_t row = 1;
-    for (std::size_t r = 0, count = rows.size(); r < count; ++r) {
-        const auto& record = rows.row(r);
-        for (std::size_t c = 0; c < record.size(); ++c)
-            if (auto done = visit(row, c, record[c].shown()); !done) return done;
-        ++row;
-    }
-    if (sheet.footer)
-        for (std::size_t c = 0; c < sheet.footer->size(); ++c)
-            if (auto done = visit(row, c, (*sheet.footer)[c].text); !done) return done;
-    return Status::success();
-}
-
-}  // namespace
-
 std::size_t TextBytesOf(const ExportSheet& sheet, ExportRows& rows) {
     std::size_t bytes = rows.textBytesHint();
     for (const auto& column : sheet.columns) bytes += column.title.size();
@@ -106,13 +84,6 @@ std::string HtmlEscape(std::string_view text) {
     out = ReplaceAll(out, "<", "&lt");
     out = ReplaceAll(out, ">", "&gt");
     return ReplaceAll(out, "\"", "&quot");
-}
-
-// A cell text on one line of a text export: TAB, CR and LF would start a
-// new cell or line, so they become blanks.
-void OneTextCell(std::string& out, std::size_t from) {
-    for (std::size_t i = from; i < out.size(); ++i)
-        if (out[i] == '\t' || out[i] == '\r' || out[i] == '\n') out[i] = ' ';
 }
 
 }  // namespace
@@ -371,23 +342,6 @@ Result<std::string> WriteHtml(const ExportSheet& sheet, ExportRows& rows) {
         return Error{"the page cannot be written in GBK: " + Utf8ToGbk(utf8.page).error()};  // grid or font name
     }
     return std::move(sink.page);
-}
-
-Result<std::string> WriteText(const ExportSheet& sheet, ExportRows& rows) {
-    std::string out;
-    out.reserve(TextBytesOf(sheet, rows) + 2 * CellCount(sheet, rows));
-    std::size_t lastRow = 0;
-    auto done = ForEachText(sheet, rows, [&](std::size_t r, std::size_t c, std::string_view text) -> Status {
-        if (r != lastRow) out += "\r\n";
-        else if (c > 0) out += '\t';
-        lastRow = r;
-        const std::size_t at = out.size();
-        if (!AppendUtf8AsGbk(out, text)) return Error{CellGbk(sheet, r, c, text).error()};
-        OneTextCell(out, at);
-        return Status::success();
-    });
-    if (!done) return Error{done.error()};
-    return out;
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-#include "common/CopyBytes.h"
-#include "common/TextCodec.h"
+#include "grid/ExportOutput.h"
 #include "grid/ExportWriters.h"
 
 #include <algorithm>
@@ -26,28 +25,6 @@ char* PutRecordHead(char* to, uint16_t number, std::size_t length, std::size_t r
     to = PutWord(to, static_cast<uint32_t>(row));
     to = PutWord(to, static_cast<uint32_t>(col));
     return PutWord(to, format);
-}
-
-// Whether a text of at most 16 bytes is ASCII, which GBK holds as it is:
-// the dates, times, codes and account numbers of most cells.
-bool ShortAscii(std::string_view text) {
-    const std::size_t n = text.size();
-    const char* p = text.data();
-    std::uint64_t a = 0, b = 0;
-    if (n >= 8 && n <= 16) {
-        std::memcpy(&a, p, 8);
-        std::memcpy(&b, p + n - 8, 8);
-    } else if (n >= 4 && n < 8) {
-        std::uint32_t x, y;
-        std::memcpy(&x, p, 4);
-        std::memcpy(&y, p + n - 4, 4);
-        a = x | y;
-    } else if (n < 4) {
-        for (std::size_t i = 0; i < n; ++i) a |= static_cast<unsigned char>(p[i]);
-    } else {
-        return false;
-    }
-    return ((a | b) & 0x8080808080808080ull) == 0;
 }
 
 // The most bytes a cell's record takes: GBK never needs more than UTF-8.
@@ -77,11 +54,7 @@ char* PutCell(char* to, const ExportSheet& sheet, std::size_t row, std::size_t c
         // The text goes in first; the lengths in the head follow its GBK size.
         const std::string_view text = cell.shown();
         bool ok = true;
-        char* end = to + kTextHead + text.size();
-        if (ShortAscii(text))
-            CopyBytes(to + kTextHead, text.data(), text.size());
-        else
-            end = WriteUtf8AsGbk(to + kTextHead, text, ok);
+        char* const end = PutGbk(to + kTextHead, text, ok);
         if (!ok) {
             error = CellGbk(sheet, row, col, text).error();
             return nullptr;
@@ -98,29 +71,16 @@ char* PutCell(char* to, const ExportSheet& sheet, std::size_t row, std::size_t c
     return to;
 }
 
-// Writes a row's records straight into the output: room for the whole row
-// is made once, then each record is written through a pointer.
-class SheetOut {
-public:
-    explicit SheetOut(std::string& out) : out_(out), used_(out.size()) {}
-
-    Status putRow(const ExportSheet& sheet, std::size_t row, const std::vector<ExportCell>& cells) {
-        std::size_t bound = 0;
-        for (const auto& cell : cells) bound += RecordBound(cell);
-        if (out_.size() < used_ + bound) out_.resize(std::max(used_ + bound, out_.capacity()));
-        char* to = out_.data() + used_;
-        std::string error;
-        for (std::size_t c = 0; c < cells.size(); ++c)
-            if (!(to = PutCell(to, sheet, row, c, cells[c], error))) return Error{error};
-        used_ = static_cast<std::size_t>(to - out_.data());
-        return Status::success();
-    }
-    void finish() { out_.resize(used_); }
-
-private:
-    std::string& out_;
-    std::size_t used_;
-};
+Status PutRow(OutputRoom& out, const ExportSheet& sheet, std::size_t row, const std::vector<ExportCell>& cells) {
+    std::size_t bound = 0;
+    for (const auto& cell : cells) bound += RecordBound(cell);
+    char* to = out.room(bound);
+    std::string error;
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        if (!(to = PutCell(to, sheet, row, c, cells[c], error))) return Error{error};
+    out.used(to);
+    return Status::success();
+}
 
 }  // namespace
 
@@ -132,16 +92,16 @@ Result<std::string> WriteExcel(const ExportSheet& sheet, ExportRows& rows) {
     std::string out;
     out.reserve(TextBytesOf(sheet, rows) + 14 * CellCount(sheet, rows) + 32);
     out.append("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);  // BOF: a BIFF2 worksheet
-    SheetOut sheetOut(out);
+    OutputRoom room(out);
     std::vector<ExportCell> titles;
     for (const auto& column : sheet.columns) titles.push_back(ExportCell{ExportCellKind::Text, column.title, 0, 0});
-    if (auto done = sheetOut.putRow(sheet, 0, titles); !done) return Error{done.error()};
+    if (auto done = PutRow(room, sheet, 0, titles); !done) return Error{done.error()};
     std::size_t row = 1;
     for (std::size_t r = 0, count = rows.size(); r < count; ++r, ++row)
-        if (auto done = sheetOut.putRow(sheet, row, rows.row(r)); !done) return Error{done.error()};
+        if (auto done = PutRow(room, sheet, row, rows.row(r)); !done) return Error{done.error()};
     if (sheet.footer)
-        if (auto done = sheetOut.putRow(sheet, row, *sheet.footer); !done) return Error{done.error()};
-    sheetOut.finish();
+        if (auto done = PutRow(room, sheet, row, *sheet.footer); !done) return Error{done.error()};
+    room.finish();
     out.append("\x0A\x00\x00\x00", 4);  // EOF
     return out;
 }
