@@ -1,5 +1,6 @@
 #include "common/FieldValue.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -65,27 +66,29 @@ std::string FormatDouble(double value) {
     return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
-void AppendDate(std::string& out, DateValue date) {
+std::size_t WriteDate(char* to, DateValue date) {
     int d = date.yyyymmdd;
     if (d >= 0 && d <= 99999999) {  // every parsed date: written without printf
         // Two digits at a time: four short divisions instead of eight.
-        const auto pair = [](char* to, int n) {
-            to[0] = static_cast<char>('0' + n / 10);
-            to[1] = static_cast<char>('0' + n % 10);
+        const auto pair = [](char* at, int n) {
+            at[0] = static_cast<char>('0' + n / 10);
+            at[1] = static_cast<char>('0' + n % 10);
         };
-        char text[10];
-        pair(text, d / 1000000);
-        pair(text + 2, d / 10000 % 100);
-        text[4] = '-';
-        pair(text + 5, d / 100 % 100);
-        text[7] = '-';
-        pair(text + 8, d % 100);
-        out.append(text, sizeof text);
-        return;
+        pair(to, d / 1000000);
+        pair(to + 2, d / 10000 % 100);
+        to[4] = '-';
+        pair(to + 5, d / 100 % 100);
+        to[7] = '-';
+        pair(to + 8, d % 100);
+        return 10;
     }
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100);
-    out += buffer;
+    const int n = std::snprintf(to, kMaxDateText, "%04d-%02d-%02d", d / 10000, d / 100 % 100, d % 100);
+    return n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), kMaxDateText - 1);
+}
+
+void AppendDate(std::string& out, DateValue date) {
+    char text[kMaxDateText];
+    out.append(text, WriteDate(text, date));
 }
 
 std::string FormatDate(DateValue date) {

@@ -61,7 +61,7 @@ TableRows::TableRows(const std::vector<const GridColumn*>& shown, const MemoryTa
     : table_(table), numberTexts_(numberTexts), cells_(static_cast<std::size_t>(table.fieldCount())) {
     const std::vector<int> fieldOf = FieldNumbers(shown, table);
     for (std::size_t c = 0; c < shown.size(); ++c) {
-        Column column{shown[c], fieldOf[c], FieldType::Text, false, {}};
+        Column column{shown[c], fieldOf[c], FieldType::Text, false, {}, {}};
         if (column.field >= 0) column.type = table.fields()[static_cast<std::size_t>(column.field)].type;
         column.hasPicture = !shown[c]->displayFormat.empty();
         if (column.hasPicture) column.picture = ParseNumberPicture(shown[c]->displayFormat);
@@ -138,7 +138,8 @@ void TableRows::fill(ExportCell& cell, const Column& c, int row, const PackedRow
     }
     case FieldType::Date:
         cell.kind = ExportCellKind::Text;
-        AppendDate(cell.text, PackedRow::DateIn(bytes));
+        cell.lent = std::string_view(c.date, WriteDate(c.date, PackedRow::DateIn(bytes)));
+        cell.isLent = true;
         return;
     }
 }

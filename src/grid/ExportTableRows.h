@@ -2,6 +2,7 @@
 // The records of a table export, made one at a time as a writer takes them:
 // what a cell's kind and text depend on is decided once per column, a row's
 // cells are read from its stored block, and stored texts are lent, not copied.
+#include "common/FieldValue.h"
 #include "grid/GridDisplay.h"
 #include "grid/GridExport.h"
 
@@ -35,6 +36,7 @@ private:
         FieldType type;
         bool hasPicture;
         NumberPicture picture;
+        mutable char date[kMaxDateText];  // a date cell's text, lent to the writer
     };
 
     void fill(ExportCell& cell, const Column& c, int row, const PackedRow* packed) const;
