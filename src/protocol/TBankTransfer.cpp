@@ -239,12 +239,20 @@ std::string* TBankTransfer::Input(std::string_view name) {
 
 bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
     requestTexts_ = IniTexts(Settings.IniFile());
+    LogAppender log;
     struct Forget {
         std::shared_ptr<const Profile>& texts;
-        ~Forget() { texts.reset(); }
-    } forget{requestTexts_};
+        LogAppender*& log;
+        LogAppender* outer;
+        ~Forget() {
+            texts.reset();
+            log = outer;
+        }
+    } forget{requestTexts_, requestLog_, requestLog_};
+    requestLog_ = &log;
+    bool result = false;
     try {
-        return steps();
+        result = steps();
     } catch (const TransferLogError&) {
         throw;
     } catch (const std::exception& failure) {
@@ -252,8 +260,13 @@ bool TBankTransfer::Guarded(const std::function<bool()>& steps) {
         // formatted: reported like any other failure of the request.
         LastMessage = OperationName + MessageText("hn0009");
         LogEvent(LastMessage + failure.what(), LogError);
-        return false;
     }
+    try {
+        log.close();
+    } catch (const std::exception& error) {
+        throw TransferLogError(error.what());
+    }
+    return result;
 }
 
 std::shared_ptr<const Profile> TBankTransfer::Texts() const {
@@ -514,7 +527,11 @@ void TBankTransfer::LogEvent(const std::string& message, int level) {
 void TBankTransfer::AppendLogFile(const std::string& block) {
     const auto file = DailyFileName(Settings.LogPath, ".mlog", ToLocal(Now()));
     try {
-        AppendToFile(file, Trim(block) + "\r\n");
+        const std::string text = Trim(block) + "\r\n";
+        if (requestLog_)
+            requestLog_->append(file, text);
+        else
+            AppendToFile(file, text);
     } catch (const std::exception& error) {
         throw TransferLogError(error.what());
     }

@@ -19,6 +19,7 @@
 
 namespace vantrel {
 
+class LogAppender;
 class Profile;
 
 struct Session;
@@ -146,6 +147,10 @@ private:
     // requests, when every text is read afresh.
     std::shared_ptr<const Profile> requestTexts_;
     std::shared_ptr<const Profile> Texts() const;
+    // The transfer log file of the running request, open from its first
+    // block to its end; null between requests, when a block opens the file
+    // for itself.
+    LogAppender* requestLog_ = nullptr;
 
     std::string FailureMessage(std::string_view body, std::size_t columns);
     enum class CellFormat { AsReceived, Empty, Money, Date, Time };

@@ -69,6 +69,29 @@ TEST_F(DailyLog, AppendEscapesWhatGbkCannotHold) {
     EXPECT_EQ(folder.read("a.log"), "\xD7\xCA\\u{1F600}\\x{FF}!");
 }
 
+TEST_F(DailyLog, AppenderPutsEachBlockInItsFileAtOnceAndFollowsAPathChange) {
+    struct Step {
+        const char* path;
+        const char* text;
+        const char* a;  // a.log and b.log right after the append
+        const char* b;
+    };
+    const Step steps[] = {
+        {"a.log", "1", "1", nullptr},
+        {"a.log", "2", "12", nullptr},
+        {"b.log", "3", "12", "3"},
+        {"a.log", "4", "124", "3"},  // back to a file closed before: appended, not replaced
+    };
+    LogAppender appender;
+    for (const auto& step : steps) {
+        appender.append((folder.path() / step.path).string(), step.text);
+        EXPECT_EQ(folder.read("a.log"), step.a) << "after " << step.text;
+        if (step.b) {
+            EXPECT_EQ(folder.read("b.log"), step.b) << "after " << step.text;
+        }
+    }
+}
+
 TEST_F(DailyLog, FailuresToWriteAreThrown) {
     folder.write("plainfile", "x");
     auto blocked = (folder.path() / "plainfile" / "20240307.log").string();

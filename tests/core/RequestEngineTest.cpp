@@ -384,6 +384,75 @@ TEST_F(RequestEngine, EventsAfterMidnightGoToTheNewDaysFile) {
     EXPECT_EQ(folder->read("logs/20240306.mlog").find("before"), std::string::npos);
 }
 
+// Three answer frames of one row each: a request that logs four blocks
+// (the connect and three successes).
+std::string ThreeFrames() {
+    std::string frames;
+    for (int i = 1; i <= 3; ++i)
+        frames += AnswerFrame(Items(kDetailColumns, {DetailRow("20240301", "090000", std::to_string(i), "1")}), 4,
+                              "00000", i == 3);
+    return frames;
+}
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+    return count;
+}
+
+TEST_F(RequestEngine, TheBlocksOfOneRequestEndTheFileInTheOrderLogged) {
+    login();
+    server->enqueue({ThreeFrames()});
+    TQueryTransferMore query(Process());
+    query.OwnerWindow = &sink;
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    ASSERT_EQ(sink.blocks.size(), 4u);  // the connect and three successes
+    std::string blocks;
+    for (const auto& block : sink.blocks) blocks += block.text;
+    const auto log = transferLog();
+    ASSERT_GE(log.size(), blocks.size());
+    EXPECT_EQ(log.substr(log.size() - blocks.size()), blocks);
+}
+
+TEST_F(RequestEngine, ADayChangeWithinARequestOpensTheNewDaysFile) {
+    login();
+    server->enqueue({ThreeFrames()});
+    TQueryTransferMore query(Process());
+    // Midnight passes once the second frame's row is in.
+    SetClockForTesting([&] { return LocalTime(query.ResultTable.recordCount() < 2 ? 5 : 6, 0, 0, 1); });
+    struct ForgetClock {
+        ~ForgetClock() { SetClockForTesting({}); }  // before the query it looks at goes
+    } forgetClock;
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    const auto before = GbkToUtf8(folder->read("logs/20240305.mlog")).valueOr("");
+    const auto after = GbkToUtf8(folder->read("logs/20240306.mlog")).valueOr("");
+    EXPECT_EQ(Count(before, "连接服务器 127.0.0.1:"), 1u);
+    EXPECT_EQ(Count(before, "转账明细查询成功"), 1u);
+    EXPECT_EQ(Count(after, "连接服务器 127.0.0.1:"), 0u);
+    EXPECT_EQ(Count(after, "转账明细查询成功"), 2u);
+}
+
+TEST_F(RequestEngine, ADaysFileDeletedBetweenTwoRequestsIsMadeAgain) {
+    login();
+    SetClockForTesting([] { return LocalTime(5, 9, 0, 0); });
+    server->enqueue({AnswerFrame({"A", "1"}, 1)});
+    server->enqueue({AnswerFrame({"A", "2"}, 1)});
+    TQueryMarketMoney query(Process());
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    std::filesystem::remove(folder->path() / "logs" / "20240305.mlog");
+    ASSERT_TRUE(query.Execute()) << query.LastMessage;
+    EXPECT_EQ(Count(GbkToUtf8(folder->read("logs/20240305.mlog")).valueOr(""), "市场资金查询成功"), 1u);
+}
+
+TEST_F(RequestEngine, ALogThatCannotBeWrittenFailsTheRequestWithTransferLogError) {
+    login();
+    folder->write("plainfile", "x");
+    TQueryMarketMoney query(Process());
+    query.Settings.LogPath = (folder->path() / "plainfile").string() + "/";
+    server->enqueue({AnswerFrame({"A", "1"}, 1)});
+    EXPECT_THROW(query.Execute(), TransferLogError);
+}
+
 TEST_F(RequestEngine, RequestsWithoutLoggingLeaveNoTraceEvenWhenTheyFail) {
     TQueryMarketMoney query(Process());
     query.OwnerWindow = &sink;
