@@ -207,8 +207,9 @@ bool TBankTransfer::RunRequest(std::string_view functionCode,
     return Guarded([&] {
         // A value the wire cannot carry is refused before connecting.
         if (!EncodeFrame(functionCode, fields(), subCode)) return false;
+        // EnsureConnected has just looked at the connection, whichever way
+        // it went: a second look would find the same.
         if (!EnsureConnected()) return false;
-        if (!session_.SharedClient.connected()) return false;
         // Built again after a connect that may have taken its time: the
         // trade date and time are those of sending.
         const auto frame = EncodeFrame(functionCode, fields(), subCode);
