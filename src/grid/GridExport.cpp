@@ -4,16 +4,13 @@
 #include "common/TextCodec.h"
 #include "common/TextUtil.h"
 #include "grid/GridColor.h"
-#include "grid/GridDisplay.h"
 #include "grid/ExportTableRows.h"
 #include "grid/ExportWriters.h"
+#include "grid/GridDisplay.h"
 #include "grid/GridLog.h"
 
-#include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
-#include <cstring>
 
 namespace vantrel {
 

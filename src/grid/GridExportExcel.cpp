@@ -1,7 +1,6 @@
 #include "grid/ExportOutput.h"
 #include "grid/ExportWriters.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace vantrel {
