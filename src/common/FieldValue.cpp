@@ -86,15 +86,9 @@ std::size_t WriteDate(char* to, DateValue date) {
     return n < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(n), kMaxDateText - 1);
 }
 
-void AppendDate(std::string& out, DateValue date) {
-    char text[kMaxDateText];
-    out.append(text, WriteDate(text, date));
-}
-
 std::string FormatDate(DateValue date) {
-    std::string text;
-    AppendDate(text, date);
-    return text;
+    char text[kMaxDateText];
+    return std::string(text, WriteDate(text, date));
 }
 
 std::optional<DateValue> ParseDate(std::string_view text) {

@@ -68,8 +68,8 @@ std::optional<double> ReadDecimal(std::string_view text);
 
 std::string FormatDouble(double value);
 std::string FormatDate(DateValue date);
-void AppendDate(std::string& out, DateValue date);  // what FormatDate returns
-// The same written at `to`, which has room for kMaxDateText; returns its length.
+// What FormatDate returns, written at `to`, which has room for kMaxDateText;
+// returns its length.
 inline constexpr std::size_t kMaxDateText = 24;
 std::size_t WriteDate(char* to, DateValue date);
 // "yyyy-mm-dd", "yyyy/mm/dd" or "yyyymmdd", a real calendar day.

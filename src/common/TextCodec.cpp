@@ -155,6 +155,14 @@ char* PutUtf8(char* to, char32_t cp) {
 char* WriteUtf8AsGbk(char* to, std::string_view utf8, bool& ok) {
     ok = true;
     static const std::uint16_t* const codes = TwoByteCodes().data();  // looked up once, not per text
+    // A character's two GBK bytes; false when GBK has none.
+    const auto putCode = [&](char32_t value) {
+        const auto code = codes[value];
+        if (code == 0) return false;
+        *to++ = static_cast<char>(code >> 8);
+        *to++ = static_cast<char>(code & 0xFF);
+        return true;
+    };
     for (std::size_t pos = 0; pos < utf8.size();) {
         // ASCII runs eight bytes at a time.
         for (std::uint64_t word; pos + 8 <= utf8.size(); pos += 8, to += 8) {
@@ -176,13 +184,10 @@ char* WriteUtf8AsGbk(char* to, std::string_view utf8, bool& ok) {
             const char32_t value = (char32_t{byte & 0x0Fu} << 12) | (char32_t{second & 0x3Fu} << 6) | (third & 0x3Fu);
             if ((second & 0xC0) == 0x80 && (third & 0xC0) == 0x80 && value >= 0x800 && value != kEuroSign &&
                 (value < 0xD800 || value > 0xDFFF)) {
-                const auto code = codes[value];
-                if (code == 0) {
+                if (!putCode(value)) {
                     ok = false;
                     return to;
                 }
-                *to++ = static_cast<char>(code >> 8);
-                *to++ = static_cast<char>(code & 0xFF);
                 pos += 3;
                 continue;
             }
@@ -197,13 +202,10 @@ char* WriteUtf8AsGbk(char* to, std::string_view utf8, bool& ok) {
             *to++ = static_cast<char>(kEuroByte);
             continue;
         }
-        const auto code = codes[cp->value];
-        if (code == 0) {
+        if (!putCode(cp->value)) {
             ok = false;
             return to;
         }
-        *to++ = static_cast<char>(code >> 8);
-        *to++ = static_cast<char>(code & 0xFF);
     }
     return to;
 }

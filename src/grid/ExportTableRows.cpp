@@ -91,7 +91,7 @@ std::size_t TableRows::textBytesHint() {
 void TableRows::fill(ExportCell& cell, const Column& c, int row, const PackedRow* packed) const {
     cell.kind = ExportCellKind::Blank;
     cell.text.clear();
-    cell.isLent = false;
+    cell.lent = {};
     cell.integer = 0;
     cell.number = 0;
     if (c.field < 0 || !packed) return;
@@ -110,7 +110,6 @@ void TableRows::fill(ExportCell& cell, const Column& c, int row, const PackedRow
                 return;
             }
         cell.lent = bytes;
-        cell.isLent = true;
         return;
     case FieldType::Integer: {
         const int64_t number = PackedRow::IntegerIn(bytes);
@@ -139,7 +138,6 @@ void TableRows::fill(ExportCell& cell, const Column& c, int row, const PackedRow
     case FieldType::Date:
         cell.kind = ExportCellKind::Text;
         cell.lent = std::string_view(c.date, WriteDate(c.date, PackedRow::DateIn(bytes)));
-        cell.isLent = true;
         return;
     }
 }

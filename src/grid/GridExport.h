@@ -37,8 +37,7 @@ struct ExportCell {
     // A table export lends a stored text instead of copying it into `text`;
     // writers read shown(), which gives whichever holds the cell's text.
     std::string_view lent{};
-    bool isLent = false;
-    std::string_view shown() const { return isLent ? lent : std::string_view(text); }
+    std::string_view shown() const { return lent.data() ? lent : std::string_view(text); }
 };
 
 struct ExportColumn {
